@@ -1,0 +1,423 @@
+#include "cVolume.h"
+
+#include "fakes/FakeMixerDevice.h"
+#include "fakes/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Line = MixerLineType;
+using Type = MixerControlType;
+
+const std::vector<Line> Lines = {Line::Master,      Line::Microphone,  Line::LineIn,
+                                 Line::CompactDisc, Line::Synthesizer, Line::Wave};
+
+// One level control of the mixer object with everything it is reached by.
+struct LevelProperty {
+    const char* name;
+    Line line;
+    Type type;
+    int32_t (cVolume::*read)();
+    void (cVolume::*write)(int32_t);
+    int32_t (cVolume::*minimum)() const;
+    int32_t (cVolume::*maximum)() const;
+};
+
+const std::vector<LevelProperty> LevelProperties = {
+    {"VolumeLevel", Line::Master, Type::Volume, &cVolume::VolumeLevel, &cVolume::VolumeLevel,
+     &cVolume::VolumeMin, &cVolume::VolumeMax},
+    {"MicLevel", Line::Microphone, Type::Volume, &cVolume::MicLevel, &cVolume::MicLevel,
+     &cVolume::MicMin, &cVolume::MicMax},
+    {"LineLevel", Line::LineIn, Type::Volume, &cVolume::LineLevel, &cVolume::LineLevel,
+     &cVolume::LineMin, &cVolume::LineMax},
+    {"CDLevel", Line::CompactDisc, Type::Volume, &cVolume::CDLevel, &cVolume::CDLevel,
+     &cVolume::CDMin, &cVolume::CDMax},
+    {"SynLevel", Line::Synthesizer, Type::Volume, &cVolume::SynLevel, &cVolume::SynLevel,
+     &cVolume::SynMin, &cVolume::SynMax},
+    {"WaveLevel", Line::Wave, Type::Volume, &cVolume::WaveLevel, &cVolume::WaveLevel,
+     &cVolume::WaveMin, &cVolume::WaveMax},
+    {"VolumeLevelBass", Line::Master, Type::Bass, &cVolume::VolumeLevelBass,
+     &cVolume::VolumeLevelBass, &cVolume::VolBassMin, &cVolume::VolBassMax},
+    {"MicLevelBass", Line::Microphone, Type::Bass, &cVolume::MicLevelBass, &cVolume::MicLevelBass,
+     &cVolume::MicBassMin, &cVolume::MicBassMax},
+    {"LineLevelBass", Line::LineIn, Type::Bass, &cVolume::LineLevelBass, &cVolume::LineLevelBass,
+     &cVolume::LineBassMin, &cVolume::LineBassMax},
+    {"CDLevelBass", Line::CompactDisc, Type::Bass, &cVolume::CDLevelBass, &cVolume::CDLevelBass,
+     &cVolume::CDBassMin, &cVolume::CDBassMax},
+    {"SynLevelBass", Line::Synthesizer, Type::Bass, &cVolume::SynLevelBass, &cVolume::SynLevelBass,
+     &cVolume::SynBassMin, &cVolume::SynBassMax},
+    {"WaveLevelBass", Line::Wave, Type::Bass, &cVolume::WaveLevelBass, &cVolume::WaveLevelBass,
+     &cVolume::WaveBassMin, &cVolume::WaveBassMax},
+    {"VolumeLevelTreble", Line::Master, Type::Treble, &cVolume::VolumeLevelTreble,
+     &cVolume::VolumeLevelTreble, &cVolume::VolTrebleMin, &cVolume::VolTrebleMax},
+    {"MicLevelTreble", Line::Microphone, Type::Treble, &cVolume::MicLevelTreble,
+     &cVolume::MicLevelTreble, &cVolume::MicTrebleMin, &cVolume::MicTrebleMax},
+    {"LineLevelTreble", Line::LineIn, Type::Treble, &cVolume::LineLevelTreble,
+     &cVolume::LineLevelTreble, &cVolume::LineTrebleMin, &cVolume::LineTrebleMax},
+    {"CDLevelTreble", Line::CompactDisc, Type::Treble, &cVolume::CDLevelTreble,
+     &cVolume::CDLevelTreble, &cVolume::CDTrebleMin, &cVolume::CDTrebleMax},
+    {"SynLevelTreble", Line::Synthesizer, Type::Treble, &cVolume::SynLevelTreble,
+     &cVolume::SynLevelTreble, &cVolume::SynTrebleMin, &cVolume::SynTrebleMax},
+    {"WaveLevelTreble", Line::Wave, Type::Treble, &cVolume::WaveLevelTreble,
+     &cVolume::WaveLevelTreble, &cVolume::WaveTrebleMin, &cVolume::WaveTrebleMax},
+    {"VolumeLevelPan", Line::Master, Type::Pan, &cVolume::VolumeLevelPan, &cVolume::VolumeLevelPan,
+     &cVolume::VolPanMin, &cVolume::VolPanMax},
+    {"MicLevelPan", Line::Microphone, Type::Pan, &cVolume::MicLevelPan, &cVolume::MicLevelPan,
+     &cVolume::MicPanMin, &cVolume::MicPanMax},
+    {"LineLevelPan", Line::LineIn, Type::Pan, &cVolume::LineLevelPan, &cVolume::LineLevelPan,
+     &cVolume::LinePanMin, &cVolume::LinePanMax},
+    {"CDLevelPan", Line::CompactDisc, Type::Pan, &cVolume::CDLevelPan, &cVolume::CDLevelPan,
+     &cVolume::CDPanMin, &cVolume::CDPanMax},
+    {"SynLevelPan", Line::Synthesizer, Type::Pan, &cVolume::SynLevelPan, &cVolume::SynLevelPan,
+     &cVolume::SynPanMin, &cVolume::SynPanMax},
+    {"WaveLevelPan", Line::Wave, Type::Pan, &cVolume::WaveLevelPan, &cVolume::WaveLevelPan,
+     &cVolume::WavePanMin, &cVolume::WavePanMax},
+    {"VolumeLevelFader", Line::Master, Type::Fader, &cVolume::VolumeLevelFader,
+     &cVolume::VolumeLevelFader, &cVolume::VolFadMin, &cVolume::VolFaderMax},
+    {"MicLevelFader", Line::Microphone, Type::Fader, &cVolume::MicLevelFader,
+     &cVolume::MicLevelFader, &cVolume::MicFaderMin, &cVolume::MicFaderMax},
+    {"LineLevelFader", Line::LineIn, Type::Fader, &cVolume::LineLevelFader,
+     &cVolume::LineLevelFader, &cVolume::LineFaderMin, &cVolume::LineFaderMax},
+    {"CDLevelFader", Line::CompactDisc, Type::Fader, &cVolume::CDLevelFader, &cVolume::CDLevelFader,
+     &cVolume::CDFaderMin, &cVolume::CDFaderMax},
+    {"SynLevelFader", Line::Synthesizer, Type::Fader, &cVolume::SynLevelFader,
+     &cVolume::SynLevelFader, &cVolume::SynFaderMin, &cVolume::SynFaderMax},
+    {"WaveLevelFader", Line::Wave, Type::Fader, &cVolume::WaveLevelFader, &cVolume::WaveLevelFader,
+     &cVolume::WaveFaderMin, &cVolume::WaveFaderMax},
+};
+
+struct MuteProperty {
+    const char* name;
+    Line line;
+    bool (cVolume::*read)();
+    void (cVolume::*write)(bool);
+};
+
+const std::vector<MuteProperty> MuteProperties = {
+    {"VolumeMute", Line::Master, &cVolume::VolumeMute, &cVolume::VolumeMute},
+    {"MikrofonMute", Line::Microphone, &cVolume::MikrofonMute, &cVolume::MikrofonMute},
+    {"LineMute", Line::LineIn, &cVolume::LineMute, &cVolume::LineMute},
+    {"CompactDiscMute", Line::CompactDisc, &cVolume::CompactDiscMute, &cVolume::CompactDiscMute},
+    {"SynthesizerMute", Line::Synthesizer, &cVolume::SynthesizerMute, &cVolume::SynthesizerMute},
+    {"WaveMute", Line::Wave, &cVolume::WaveMute, &cVolume::WaveMute},
+};
+
+// A card with every control, each with bounds and a value of its own, so that a property reaching
+// the wrong control shows.
+void AddFullCard(FakeMixerDevice& card) {
+    int32_t n = 1;
+    for (Type type : {Type::Volume, Type::Mute, Type::Fader, Type::Bass, Type::Treble, Type::Pan}) {
+        for (Line line : Lines) {
+            card.AddControl(line, type, -n, 1000 * n, 10 * n);
+            ++n;
+        }
+    }
+    card.AddControl(Line::WaveIn, Type::PeakMeter, -32768, 32767, 0);
+    card.AddControl(Line::Wave, Type::PeakMeter, -32767, 32766, 0);
+}
+
+std::vector<std::string> CallsStartingWith(const FakeMixerDevice& card, const std::string& prefix) {
+    std::vector<std::string> found;
+    for (const std::string& call : card.calls) {
+        if (call.rfind(prefix, 0) == 0) {
+            found.push_back(call);
+        }
+    }
+    return found;
+}
+
+class cVolumeTest : public testing::Test {
+protected:
+    FakeMixerDevice card;
+    ScriptedDialogs dialogs;
+};
+
+TEST_F(cVolumeTest, LooksUpEachKindOnEveryLineThenTheMeters) {
+    AddFullCard(card);
+    cVolume volume(card, dialogs);
+
+    std::vector<std::string> expected;
+    for (const char* type : {"Volume", "Mute", "Fader", "Bass", "Treble", "Pan"}) {
+        for (const char* line :
+             {"Master", "Microphone", "LineIn", "CompactDisc", "Synthesizer", "Wave"}) {
+            expected.push_back(std::string("FindLineControl ") + line + " " + type);
+        }
+    }
+    expected.push_back("FindLineControl WaveIn PeakMeter");
+    expected.push_back("FindLineControl Wave PeakMeter");
+    EXPECT_EQ(CallsStartingWith(card, "FindLineControl"), expected);
+    EXPECT_EQ(card.calls.front(), "Open");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(cVolumeTest, InputMeterFallsBackToTheMicrophoneLine) {
+    card.AddControl(Line::Microphone, Type::PeakMeter, -100, 100, -42);
+    cVolume volume(card, dialogs);
+
+    const auto meterLookups = CallsStartingWith(card, "FindLine ");
+    ASSERT_GE(meterLookups.size(), 3u);
+    EXPECT_EQ(
+        std::vector<std::string>(meterLookups.end() - 3, meterLookups.end()),
+        (std::vector<std::string>{"FindLine WaveIn", "FindLine Microphone", "FindLine Wave"}));
+    EXPECT_EQ(volume.MinVolumeMeterInput(), -100);
+    EXPECT_EQ(volume.MaxVolumeMeterInput(), 100);
+    EXPECT_EQ(volume.CurrentVolumeMeterInput(), 42);
+}
+
+TEST_F(cVolumeTest, EveryLevelPropertyReachesItsOwnControl) {
+    AddFullCard(card);
+    cVolume volume(card, dialogs);
+
+    for (const LevelProperty& p : LevelProperties) {
+        SCOPED_TRACE(p.name);
+        const FakeMixerDevice::Control& control = *card.Find(p.line, p.type);
+        EXPECT_EQ((volume.*p.minimum)(), control.description.minimum);
+        EXPECT_EQ((volume.*p.maximum)(), control.description.maximum);
+        EXPECT_EQ((volume.*p.read)(), control.value);
+
+        const auto before = card.controls;
+        (volume.*p.write)(control.value + 7);
+        for (std::size_t i = 0; i < card.controls.size(); ++i) {
+            const bool target = card.controls[i].description == control.description;
+            EXPECT_EQ(card.controls[i].value, before[i].value + (target ? 7 : 0));
+        }
+    }
+}
+
+TEST_F(cVolumeTest, LevelsPassThroughWithoutClampingOrScaling) {
+    card.AddControl(Line::Master, Type::Volume, 0, 65535, 30000);
+    cVolume volume(card, dialogs);
+
+    volume.VolumeLevel(volume.VolumeMax() + 4096);
+    EXPECT_EQ(card.Value(Line::Master, Type::Volume), 65535 + 4096);
+    EXPECT_EQ(volume.VolumeLevel(), 65535 + 4096);
+    volume.VolumeLevel(-4096);
+    EXPECT_EQ(card.calls.back(), "Set 0 -4096");
+}
+
+TEST_F(cVolumeTest, BoundsAreThoseFoundAtCreation) {
+    card.AddControl(Line::Master, Type::Volume, 0, 65535);
+    cVolume volume(card, dialogs);
+    card.controls[0].description.minimum = -5;
+    card.controls[0].description.maximum = 100;
+    const auto callsBefore = card.calls.size();
+
+    EXPECT_EQ(volume.VolumeMin(), 0);
+    EXPECT_EQ(volume.VolumeMax(), 65535);
+    EXPECT_EQ(card.calls.size(), callsBefore);
+}
+
+TEST_F(cVolumeTest, MuteIsTrueExactlyWhenTheControlHoldsOne) {
+    AddFullCard(card);
+    cVolume volume(card, dialogs);
+
+    for (const MuteProperty& p : MuteProperties) {
+        SCOPED_TRACE(p.name);
+        int32_t& value = card.Value(p.line, Type::Mute);
+        for (int32_t raw : {1, 0, 2, -1, 65535}) {
+            value = raw;
+            EXPECT_EQ((volume.*p.read)(), raw == 1) << raw;
+        }
+        value = 5;
+        (volume.*p.write)(true);
+        EXPECT_EQ(value, 1);
+        (volume.*p.write)(false);
+        EXPECT_EQ(value, 0);
+    }
+}
+
+TEST_F(cVolumeTest, AMissingControlReadsZeroAndNeverReachesAnotherControl) {
+    // Master volume is control 0 - the identifier an empty description carries.
+    card.AddControl(Line::Master, Type::Volume, 0, 65535, 40000);
+    card.AddControl(Line::Microphone, Type::Mute, 0, 1, 1);
+    cVolume volume(card, dialogs);
+    card.calls.clear();
+
+    EXPECT_EQ(volume.LineLevel(), 0);
+    EXPECT_EQ(volume.LineMax(), 0);
+    EXPECT_FALSE(volume.VolumeMute());
+    volume.LineLevel(123);
+    volume.WaveMute(true);
+    volume.VolumeLevelPan(-50);
+
+    EXPECT_EQ(card.Value(Line::Master, Type::Volume), 40000);
+    EXPECT_EQ(card.Value(Line::Microphone, Type::Mute), 1);
+    EXPECT_TRUE(card.calls.empty());
+}
+
+TEST_F(cVolumeTest, ARefusedCallReadsZeroAndIsNotReported) {
+    card.AddControl(Line::Master, Type::Volume, 0, 65535, 40000);
+    card.AddControl(Line::Wave, Type::Volume, 0, 65535, 20000);
+    card.refusedControlId = 1;
+    cVolume volume(card, dialogs);
+
+    EXPECT_EQ(volume.WaveLevel(), 0);
+    volume.WaveLevel(100);
+    EXPECT_EQ(card.Value(Line::Wave, Type::Volume), 20000);
+    EXPECT_EQ(volume.VolumeLevel(), 40000);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(cVolumeTest, MetersReadAbsoluteValues) {
+    AddFullCard(card);
+    cVolume volume(card, dialogs);
+    int32_t& input = card.Value(Line::WaveIn, Type::PeakMeter);
+    int32_t& output = card.Value(Line::Wave, Type::PeakMeter);
+
+    EXPECT_EQ(volume.MinVolumeMeterInput(), -32768);
+    EXPECT_EQ(volume.MaxVolumeMeterInput(), 32767);
+    EXPECT_EQ(volume.MinVolumeMeterOutput(), -32767);
+    EXPECT_EQ(volume.MaxVolumeMeterOutput(), 32766);
+    input = -12000;
+    EXPECT_EQ(volume.CurrentVolumeMeterInput(), 12000);
+    input = 900;
+    EXPECT_EQ(volume.CurrentVolumeMeterInput(), 900);
+    output = -7;
+    EXPECT_EQ(volume.CurrentVolumeMeterOutput(), 7);
+    // The one reading without a positive twin must not overflow.
+    output = std::numeric_limits<int32_t>::min();
+    EXPECT_EQ(volume.CurrentVolumeMeterOutput(), std::numeric_limits<int32_t>::max());
+}
+
+TEST_F(cVolumeTest, OutputMeterAloneDoesNotStartRecording) {
+    AddFullCard(card);
+    card.Value(Line::Wave, Type::PeakMeter) = 3000;
+    cVolume volume(card, dialogs);
+
+    EXPECT_EQ(volume.CurrentVolumeMeterOutput(), 3000);
+    EXPECT_TRUE(CallsStartingWith(card, "OpenCapture").empty());
+}
+
+TEST_F(cVolumeTest, FirstInputReadingStartsRecordingIntoTwoBuffers) {
+    AddFullCard(card);
+    cVolume volume(card, dialogs);
+    card.calls.clear();
+
+    volume.CurrentVolumeMeterInput();
+    const auto inputMeterId =
+        std::to_string(card.Find(Line::WaveIn, Type::PeakMeter)->description.controlId);
+    EXPECT_EQ(card.calls,
+              (std::vector<std::string>{"OpenCapture", "Prepare 8192", "Prepare 8192", "Add 8192",
+                                        "Add 8192", "StartCapture", "Get " + inputMeterId}));
+    EXPECT_EQ(card.captureFormat.channels, 1);
+    EXPECT_EQ(card.captureFormat.samplesPerSecond, 8000u);
+    EXPECT_EQ(card.captureFormat.bitsPerSample, 8);
+    EXPECT_EQ(card.captureFormat.blockAlign, 1);
+    EXPECT_EQ(card.captureFormat.bytesPerSecond, 8000u);
+
+    card.calls.clear();
+    volume.CurrentVolumeMeterInput();
+    EXPECT_EQ(card.calls, (std::vector<std::string>{"Get " + inputMeterId}));
+}
+
+TEST_F(cVolumeTest, FilledBuffersGoBackToTheRecorderOnAnyMeterReading) {
+    AddFullCard(card);
+    cVolume volume(card, dialogs);
+    volume.CurrentVolumeMeterInput();
+    card.FillLentBuffers();
+    card.calls.clear();
+
+    volume.CurrentVolumeMeterOutput();
+    EXPECT_EQ(CallsStartingWith(card, "Add"), (std::vector<std::string>{"Add 8192", "Add 8192"}));
+    EXPECT_EQ(card.lent.size(), 2u);
+
+    card.calls.clear();
+    volume.CurrentVolumeMeterInput();
+    EXPECT_TRUE(CallsStartingWith(card, "Add").empty());
+}
+
+TEST_F(cVolumeTest, ReleaseClosesTheMixerAndStopsRecording) {
+    AddFullCard(card);
+    {
+        cVolume volume(card, dialogs);
+        volume.CurrentVolumeMeterInput();
+        card.calls.clear();
+    }
+    EXPECT_EQ(card.calls,
+              (std::vector<std::string>{"Close", "ResetCapture", "StopCapture", "Unprepare 8192",
+                                        "Unprepare 8192", "CloseCapture"}));
+    EXPECT_TRUE(card.lent.empty());
+}
+
+TEST_F(cVolumeTest, ReleaseWithoutRecordingOnlyClosesTheMixer) {
+    AddFullCard(card);
+    { cVolume volume(card, dialogs); }
+    EXPECT_EQ(card.calls.back(), "Close");
+    EXPECT_TRUE(CallsStartingWith(card, "StopCapture").empty());
+}
+
+TEST_F(cVolumeTest, RecorderThatCannotOpenIsReportedTwicePerReading) {
+    AddFullCard(card);
+    card.Value(Line::WaveIn, Type::PeakMeter) = -300;
+    card.openCaptureResult = -16;
+    cVolume volume(card, dialogs);
+
+    EXPECT_EQ(volume.CurrentVolumeMeterInput(), 300);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    for (const auto& message : dialogs.messages) {
+        EXPECT_EQ(message.text, "recorder error -16");
+        EXPECT_EQ(message.title, "Pulsara - Mixercontrol Fehler");
+        EXPECT_EQ(message.icon, MessageIcon::Error);
+    }
+    EXPECT_TRUE(CallsStartingWith(card, "Prepare").empty());
+
+    // Once the recorder opens, the next reading starts it.
+    card.openCaptureResult = 0;
+    volume.CurrentVolumeMeterInput();
+    EXPECT_EQ(CallsStartingWith(card, "StartCapture").size(), 1u);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+TEST_F(cVolumeTest, BufferFailuresAreEachReportedAndRecordingStartsAnyway) {
+    AddFullCard(card);
+    card.prepareResult = -12;
+    card.addResult = -5;
+    cVolume volume(card, dialogs);
+
+    volume.CurrentVolumeMeterInput();
+    std::vector<std::string> texts;
+    for (const auto& message : dialogs.messages) {
+        texts.push_back(message.text);
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"recorder error -12", "recorder error -12",
+                                               "recorder error -5", "recorder error -5"}));
+    EXPECT_EQ(CallsStartingWith(card, "StartCapture").size(), 1u);
+    volume.CurrentVolumeMeterInput();
+    EXPECT_EQ(dialogs.messages.size(), 4u);
+}
+
+TEST_F(cVolumeTest, WithoutAMixerTheObjectSaysSoOnceAndThenDoesNothing) {
+    AddFullCard(card);
+    card.openResult = -19;
+    {
+        cVolume volume(card, dialogs);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "Mixer could not be open");
+        EXPECT_EQ(dialogs.messages[0].title, "Pulsara - Mixercontrol Error");
+        EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+
+        for (const LevelProperty& p : LevelProperties) {
+            SCOPED_TRACE(p.name);
+            EXPECT_EQ((volume.*p.read)(), 0);
+            EXPECT_EQ((volume.*p.minimum)(), 0);
+            EXPECT_EQ((volume.*p.maximum)(), 0);
+            (volume.*p.write)(4096);
+        }
+        for (const MuteProperty& p : MuteProperties) {
+            SCOPED_TRACE(p.name);
+            (volume.*p.write)(true);
+            EXPECT_FALSE((volume.*p.read)());
+        }
+        EXPECT_EQ(volume.CurrentVolumeMeterInput(), 0);
+        EXPECT_EQ(volume.CurrentVolumeMeterOutput(), 0);
+        EXPECT_EQ(volume.MaxVolumeMeterInput(), 0);
+    }
+    EXPECT_EQ(card.calls, (std::vector<std::string>{"Open"}));
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+} // namespace
