@@ -1,0 +1,58 @@
+#pragma once
+
+#include "SettingsStore.h"
+#include "Surface.h"
+#include "TickSource.h"
+
+#include <cstdint>
+
+// The practice clock: the seconds of the current run (since creation or the last reset, without
+// the stretches spent frozen) and the practice time of all earlier runs, drawn as the two hands of
+// a small face without numbers. The total lives in the settings store under "Time"/"TotalTime":
+// read once at creation, written at every checkpoint and at release.
+class CClock {
+public:
+    CClock(TickSource& ticks, SettingsStore& settings);
+    // Stores the total with the run so far, counted up to the freeze when frozen.
+    ~CClock();
+
+    CClock(const CClock&) = delete;
+    CClock& operator=(const CClock&) = delete;
+
+    // Where the face is drawn; the surface becomes 60 × 60 pixels.
+    void Container(Surface& vData);
+
+    // Seconds of all earlier runs, without the current one.
+    int32_t TotalTime() const;
+    // Seconds since the run began, rounded; frozen stretches already resumed do not count.
+    int32_t TimeFromBegin() const;
+
+    bool Freeze() const;
+    void Freeze(bool vData);
+
+    void Paint();
+    // Clears the run and the total; the stored total follows at the next checkpoint or release.
+    void ResetTime();
+    // One minute more or less of the current run.
+    void TimePlus();
+    void TimeMinus();
+
+    // Writes the total with the run so far to the store and changes nothing else, so that a program
+    // that ends without releasing the clock (killed, crashed, logged out) loses only the time since
+    // the last checkpoint.
+    void StoreProgress();
+
+private:
+    // The run as the face shows it: standing still at the moment of freezing.
+    int32_t RunSeconds() const;
+    void DrawHand(Surface& face, double angle, double length, int32_t penWidth,
+                  Colour colour) const;
+
+    TickSource& ticks;
+    SettingsStore& settings;
+    Surface* container = nullptr;
+    int32_t totalTime = 0;
+    int32_t beginTick = 0;
+    bool frozen = false;
+    int32_t freezeTick = 0;
+};

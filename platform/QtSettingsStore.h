@@ -1,0 +1,32 @@
+#pragma once
+
+#include "SettingsStore.h"
+
+#include <QSettings>
+#include <string>
+
+// The settings store over QSettings in its native Linux format: one INI file per user at
+// $XDG_CONFIG_HOME/Pulsara/Pulsara.conf (~/.config/Pulsara/Pulsara.conf without the variable),
+// sections as groups. Every write is synced at once; QSettings replaces the file through a
+// temporary file and a rename, so a crash leaves either the old file or the new one, never half of
+// one.
+class QtSettingsStore final : public SettingsStore {
+public:
+    // The user's file for organisation and application "Pulsara".
+    QtSettingsStore();
+    // Any other file, for a second profile or a test.
+    explicit QtSettingsStore(const std::string& filePath);
+
+    // Where the user's file lies, as the XDG environment says now. QSettings would fix its own
+    // idea of this folder for the whole process at first use.
+    static std::string DefaultPath();
+
+    std::string FilePath() const;
+
+    std::string Read(std::string_view section, std::string_view key,
+                     std::string_view defaultValue) override;
+    void Write(std::string_view section, std::string_view key, std::string_view value) override;
+
+private:
+    QSettings settings;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The per-user store of the few values that outlive a run (practice time, rhythm slots, mixer
+// presets): text values addressed by section and key, for the application "Pulsara" alone. Keys
+// are compared exactly and may hold any characters, "/", "<" and ">" among them. A store never
+// fails towards its callers: a value it cannot read is the default, a write it cannot make is
+// dropped and the program goes on.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+
+    // The stored value, or defaultValue when the key is absent or cannot be read.
+    virtual std::string Read(std::string_view section, std::string_view key,
+                             std::string_view defaultValue) = 0;
+    // Creates the key or replaces its value, at once.
+    virtual void Write(std::string_view section, std::string_view key, std::string_view value) = 0;
+};

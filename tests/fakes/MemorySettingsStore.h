@@ -1,0 +1,38 @@
+#pragma once
+
+#include "SettingsStore.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+
+// A settings store in memory. Tests seed values, read back what was written and count the writes.
+class MemorySettingsStore final : public SettingsStore {
+public:
+    std::string Read(std::string_view section, std::string_view key,
+                     std::string_view defaultValue) override {
+        const auto found = values.find({std::string(section), std::string(key)});
+        return found == values.end() ? std::string(defaultValue) : found->second;
+    }
+
+    void Write(std::string_view section, std::string_view key, std::string_view value) override {
+        values[{std::string(section), std::string(key)}] = std::string(value);
+        ++writeCount;
+    }
+
+    void Set(std::string_view section, std::string_view key, std::string_view value) {
+        values[{std::string(section), std::string(key)}] = std::string(value);
+    }
+
+    std::optional<std::string> Stored(std::string_view section, std::string_view key) const {
+        const auto found = values.find({std::string(section), std::string(key)});
+        if (found == values.end()) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+
+    std::map<std::pair<std::string, std::string>, std::string> values;
+    int writeCount = 0;
+};
