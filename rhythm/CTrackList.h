@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,8 +37,62 @@ public:
     void Push();
     void Pop();
 
+    // The stored text of the last rhythm file that was accepted; empty until then.
+    const std::string& FileRhithm() const { return fileRhithm; }
+
     static constexpr int MaxGroupDepth = 8;
 
+    // Longer texts are refused so that every position fits a 32-bit integer with room to spare.
+    static constexpr std::size_t MaxTextLength = std::size_t{1} << 24;
+
 private:
-    // (private members: see the implementation)
+    using Levels = std::array<int32_t, MaxGroupDepth + 1>;
+
+    void CheckRhithm(std::string_view text);
+    std::string ReadCheckChar(int32_t n);
+    bool FindBody(int32_t& start, int32_t& end);
+    bool Balanced(int32_t start, int32_t end) const;
+    bool SoundBeforeLast(int32_t start, int32_t end);
+    static bool CursorCanPlay(std::string_view body);
+
+    std::string ReadChar(int32_t n);
+    void StepBack(int32_t n);
+    int32_t ReadNumber();
+    void RestartBody();
+    bool HasBody() const;
+    void Interpret(char c);
+    void OpenGroup();
+    void CloseGroup();
+    void ReadDuration(char first);
+    void ReadTempoStep(char sign);
+    void ReadInfo();
+
+    std::string checkChar;
+    int32_t checkPos = 0;
+    std::string rhithm;
+    std::string checkText;
+    std::string fileRhithm;
+    Levels groupStart{};
+    Levels groupPass{};
+    int32_t groupDepth = 0;
+    int32_t bodyStart = 0;
+    int32_t bodyEnd = 0;
+    bool wrapped = false;
+    int32_t lastCheck = 0;
+    int32_t savedPos = 0;
+    int32_t savedDuration = 0;
+    std::string savedInfo;
+    Levels savedPass{};
+    int32_t savedDepth = 0;
+    // GroupStart belongs to the bookmark too: a look-ahead that leaves a group and enters a
+    // sibling at the same level overwrites its entry, and the real step would then repeat the
+    // wrong group.
+    Levels savedStart{};
+    int32_t curDuration = 0;
+    std::string curSound;
+    int32_t curPos = 0;
+    std::string curInfo;
+    double tempoChange = 0.0;
+    bool endReach = false;
+    bool noInfinite = false;
 };

@@ -1,0 +1,255 @@
+#include "RhythmFile.h"
+
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+// Owns one open file descriptor.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1)
+        : fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { Reset(-1); }
+    void Reset(int newFd) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        fd = newFd;
+    }
+    int Get() const { return fd; }
+    bool IsOpen() const { return fd >= 0; }
+    // Closing can report a write that failed late (on network file systems, for example).
+    bool Close() {
+        const int result = ::close(fd);
+        fd = -1;
+        return result == 0;
+    }
+
+private:
+    int fd;
+};
+
+std::string ErrnoText() {
+    return std::generic_category().message(errno);
+}
+
+std::optional<std::string> Fail(RhythmFile::Error* error, std::string reason) {
+    if (error != nullptr) {
+        error->reason = std::move(reason);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> QuotedField(std::string_view rest) {
+    std::string text;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] != '"') {
+            text += rest[i];
+        } else if (i + 1 < rest.size() && rest[i + 1] == '"') {
+            text += '"';
+            ++i;
+        } else {
+            return text;
+        }
+    }
+    return std::nullopt;
+}
+
+// complete is false when the content was cut off by the read limit: a field that reaches the
+// cut is then not known whole.
+std::optional<std::string> UnquotedField(std::string_view rest, bool complete) {
+    const std::size_t end = rest.find_first_of(",\r\n");
+    if (end == std::string_view::npos && !complete) {
+        return std::nullopt;
+    }
+    std::string_view field = rest.substr(0, end);
+    const std::size_t last = field.find_last_not_of(" \t");
+    field = last == std::string_view::npos ? std::string_view() : field.substr(0, last + 1);
+    if (field.empty()) {
+        return std::nullopt;
+    }
+    return std::string(field);
+}
+
+std::optional<std::string> ParseField(std::string_view content, bool complete) {
+    const std::size_t first = content.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return std::nullopt;
+    }
+    if (content[first] == '"') {
+        return QuotedField(content.substr(first + 1));
+    }
+    return UnquotedField(content.substr(first), complete);
+}
+
+// Reads up to limit + 1 bytes, so that the caller can tell whether the file is longer.
+std::optional<std::string> ReadHead(int fd, std::size_t limit, std::string& reason) {
+    std::string content;
+    std::array<char, 65536> chunk{};
+    while (content.size() <= limit) {
+        const ssize_t got = ::read(fd, chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            reason = ErrnoText();
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        content.append(chunk.data(), static_cast<std::size_t>(got));
+    }
+    return content;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                errno = EIO;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::string TemporaryName(const std::filesystem::path& target) {
+    std::random_device random;
+    const auto tag = (static_cast<unsigned long long>(random()) << 32) ^ random();
+    const std::filesystem::path name =
+        "." + target.filename().string() + ".tmp" + std::to_string(tag);
+    return (target.parent_path() / name).string();
+}
+
+// The temporary file of a write: removed again unless it was renamed over the target.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::filesystem::path& target) {
+        for (int attempt = 0; attempt < 16 && !fd.IsOpen(); ++attempt) {
+            name = TemporaryName(target);
+            fd.Reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (!fd.IsOpen() && errno != EEXIST) {
+                break;
+            }
+        }
+        if (!fd.IsOpen()) {
+            name.clear();
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        fd.Reset(-1);
+        if (!name.empty() && !renamed) {
+            ::unlink(name.c_str());
+        }
+    }
+    bool IsOpen() const { return fd.IsOpen(); }
+    int Get() const { return fd.Get(); }
+    bool Close() { return fd.Close(); }
+    bool RenameTo(const std::string& target) {
+        renamed = ::rename(name.c_str(), target.c_str()) == 0;
+        return renamed;
+    }
+
+private:
+    FileDescriptor fd;
+    std::string name;
+    bool renamed = false;
+};
+
+// The new file keeps the permissions of the one it replaces.
+void KeepMode(int fd, const std::string& target) {
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        ::fchmod(fd, existing.st_mode & 07777);
+    }
+}
+
+// Makes the rename itself durable. Some file systems refuse to sync a folder; the file's content
+// is already on the disk then, so that is not reported.
+void SyncFolder(const std::filesystem::path& target) {
+    const std::filesystem::path folder =
+        target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.IsOpen()) {
+        ::fsync(dir.Get());
+    }
+}
+
+} // namespace
+
+std::optional<std::string> RhythmFile::FirstField(std::string_view content) {
+    return ParseField(content, true);
+}
+
+std::string RhythmFile::FormatLine(std::string_view text) {
+    std::string line = "\"";
+    for (const char c : text) {
+        line += c;
+        if (c == '"') {
+            line += '"';
+        }
+    }
+    line += "\"\r\n";
+    return line;
+}
+
+std::optional<std::string> RhythmFile::Read(const std::string& fileName, Error* error) {
+    FileDescriptor fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.IsOpen()) {
+        return Fail(error, ErrnoText());
+    }
+    std::string reason;
+    std::optional<std::string> content = ReadHead(fd.Get(), MaxReadBytes, reason);
+    if (!content) {
+        return Fail(error, reason);
+    }
+    const bool complete = content->size() <= MaxReadBytes;
+    if (!complete) {
+        content->resize(MaxReadBytes);
+    }
+    if (content->empty()) {
+        return Fail(error, "the file is empty");
+    }
+    if (content->find('\0') != std::string::npos) {
+        return Fail(error, "the file is not a text file");
+    }
+    std::optional<std::string> field = ParseField(*content, complete);
+    if (!field) {
+        return Fail(error, "the file holds no rhythm");
+    }
+    return field;
+}
+
+std::optional<RhythmFile::Error> RhythmFile::Write(const std::string& fileName,
+                                                   std::string_view text) {
+    const std::filesystem::path target(fileName);
+    TemporaryFile temporary(target);
+    if (!temporary.IsOpen()) {
+        return Error{ErrnoText()};
+    }
+    KeepMode(temporary.Get(), fileName);
+    if (!WriteAll(temporary.Get(), FormatLine(text)) || ::fsync(temporary.Get()) != 0 ||
+        !temporary.Close() || !temporary.RenameTo(fileName)) {
+        return Error{ErrnoText()};
+    }
+    SyncFolder(target);
+    return std::nullopt;
+}
