@@ -1,0 +1,188 @@
+#include "CWave.h"
+
+#include "Rounding.h"
+#include "WaveFailure.h"
+#include "WaveHeader.h"
+#include "WaveOutputFile.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <string_view>
+
+namespace {
+
+struct SampleKind {
+    std::string_view file;
+    int32_t limit; // the most words copied for one sound
+};
+
+// In the order the files are opened; SampleIndex maps the symbols onto it.
+constexpr std::array<SampleKind, 4> SampleKinds{{
+    {"boom.wav", 6161},
+    {"boomi.wav", 820},
+    {"bassdrum.wav", 26304},
+    {"snare.wav", 27214},
+}};
+
+// x and X copy the same samples at the same level; a rest, or a step cut short with no symbol,
+// has no sample.
+int SampleIndex(const std::string& symbol) {
+    if (symbol == "x" || symbol == "X") {
+        return 0;
+    }
+    if (symbol == "'") {
+        return 1;
+    }
+    if (symbol == "#") {
+        return 2;
+    }
+    if (symbol == "^") {
+        return 3;
+    }
+    return -1;
+}
+
+// A step's length in samples, unrounded; the operations keep this order so that the halves fall
+// exactly where the worked lengths put them.
+double StepLength(int32_t tempo, int32_t duration) {
+    return 60.0 / tempo * 4.0 / duration * WaveHeader::SampleRate;
+}
+
+constexpr int64_t MaxSamples = WaveHeader::MaxDataBytes / WaveHeader::BytesPerSample;
+
+// Checked before a byte is written, so that a pass too long for a WAV file leaves no file at all.
+void CheckFits(double samples) {
+    if (!(samples <= static_cast<double>(MaxSamples))) {
+        throw WaveFailure(
+            WaveError::TooLong,
+            "at this tempo the rhythm is too long for a wave file, which holds at most " +
+                std::to_string(MaxSamples) + " samples (about 6 hours and 45 minutes)");
+    }
+}
+
+void CheckTempo(int32_t tempo) {
+    if (tempo == 0) {
+        throw WaveFailure(WaveError::NoTempo, "the tempo is 0");
+    }
+    if (tempo < 0) {
+        throw WaveFailure(WaveError::NoTempo, "the tempo is negative");
+    }
+}
+
+} // namespace
+
+CWave::CWave(std::filesystem::path sampleFolder, EventPump pendingEvents)
+    : sampleFolder(std::move(sampleFolder))
+    , pendingEvents(std::move(pendingEvents)) {}
+
+WaveOutcome CWave::MakeFile(const std::string& WavFile, const int32_t& Tempo) {
+    try {
+        Render(WavFile, Tempo);
+    } catch (const WaveFailure& failure) {
+        return WaveOutcome::Failure(failure.Error(), WavFile, failure.what());
+    } catch (const std::bad_alloc&) {
+        return WaveOutcome::Failure(WaveError::NoRoom, WavFile, "there is not enough memory");
+    }
+    return WaveOutcome::Success(WavFile);
+}
+
+void CWave::Render(const std::string& WavFile, int32_t tempo) {
+    CheckTempo(tempo);
+    if (track.Rhithm().empty()) {
+        throw WaveFailure(WaveError::NoRhythm, "there is no rhythm to export");
+    }
+    // One pass of a rhythm that would repeat without end is its finite sequence.
+    track.NoInfinite(true);
+    const int32_t stepCount = CountSteps(tempo);
+    const double progressFactor = 100.0 / stepCount;
+    LoadSamples();
+    WaveOutputFile out(WavFile);
+    // The header's sizes are known only at the end; until then its place holds zeros.
+    out.AppendZeros(WaveHeader::Size);
+    track.OnStart();
+    for (int32_t stepsDone = 0;;) {
+        track.StepForward();
+        if (track.EndReach()) {
+            break; // this step already belongs to the next pass
+        }
+        RenderStep(out, tempo);
+        RaiseProgress(++stepsDone, progressFactor);
+    }
+    const int64_t dataBytes = out.Size() - static_cast<int64_t>(WaveHeader::Size);
+    CheckFits(static_cast<double>(dataBytes / WaveHeader::BytesPerSample));
+    out.Commit(WaveHeader(static_cast<int32_t>(dataBytes)).Bytes());
+}
+
+// Counts the steps of one pass for the percentage, and proves on the way that the pass fits a wave
+// file, so that an oversized render fails before it has written anything.
+int32_t CWave::CountSteps(int32_t tempo) {
+    track.OnStart();
+    int32_t steps = 0;
+    int64_t samples = 0;
+    for (;;) {
+        track.StepForward();
+        if (track.EndReach()) {
+            return steps;
+        }
+        if (steps == std::numeric_limits<int32_t>::max()) {
+            throw WaveFailure(WaveError::TooLong, "the rhythm has too many steps");
+        }
+        ++steps;
+        if (SampleIndex(track.CurSound()) >= 0) {
+            samples += SoundLength(tempo);
+            CheckFits(static_cast<double>(samples));
+        }
+    }
+}
+
+void CWave::LoadSamples() {
+    for (std::size_t i = 0; i < SampleKinds.size(); ++i) {
+        samples[i] = WaveSample(sampleFolder / SampleKinds[i].file, SampleKinds[i].limit);
+    }
+}
+
+// A rest writes nothing at all: its time was written with the sound before it, and a rest before
+// the first sound takes no time.
+void CWave::RenderStep(WaveOutputFile& out, int32_t tempo) {
+    // The look-ahead leaves its own symbol in CurSound, so the step's sample is chosen first.
+    const WaveSample* sample = SampleFor(track.CurSound());
+    if (sample == nullptr) {
+        return;
+    }
+    const int64_t length = SoundLength(tempo);
+    const auto copied = static_cast<int32_t>(std::min<int64_t>(length, sample->Limit()));
+    out.Append(sample->Words(copied));
+    out.AppendZeros(static_cast<std::size_t>(length - copied) * WaveHeader::BytesPerSample);
+}
+
+// The sounding step's length, rounded, and each rest it rings through added at its exact length
+// and the sum rounded again; the cursor is back on the sounding step afterwards.
+int64_t CWave::SoundLength(int32_t tempo) {
+    double length = RoundHalfEven(StepLength(tempo, track.CurDuration()));
+    CheckFits(length);
+    track.Push();
+    track.StepForward();
+    while (track.CurSound() == "." && !track.EndReach()) {
+        length = RoundHalfEven(length + StepLength(tempo, track.CurDuration()));
+        CheckFits(length);
+        track.StepForward();
+    }
+    track.Pop();
+    return static_cast<int64_t>(length);
+}
+
+void CWave::RaiseProgress(int32_t stepsDone, double progressFactor) {
+    int32_t percent = RoundToInt32(stepsDone * progressFactor);
+    if (progress) {
+        progress(percent);
+    }
+    if (pendingEvents) {
+        pendingEvents();
+    }
+}
+
+const WaveSample* CWave::SampleFor(const std::string& symbol) const {
+    const int index = SampleIndex(symbol);
+    return index < 0 ? nullptr : &samples[static_cast<std::size_t>(index)];
+}
