@@ -1,0 +1,107 @@
+// The notebook's file: its exact layout, quotes, foreign files and failed writes.
+#include "NotebookFile.h"
+
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+using namespace std::string_literals;
+
+class NotebookFileTest : public ::testing::Test {
+protected:
+    std::filesystem::path File() const { return folder / "notebook.txt"; }
+
+    TempFolder folder;
+};
+
+TEST_F(NotebookFileTest, TwoLinesKeepTheQuotedFieldLayout) {
+    ASSERT_FALSE(NotebookFile::Write(File(), "Scales at 80\nArpeggios at 96"));
+    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"Scales at 80\r\nArpeggios at 96\"\r\n");
+    EXPECT_EQ(NotebookFile::Read(File()), "Scales at 80\nArpeggios at 96");
+}
+
+TEST_F(NotebookFileTest, QuotesAreDoubledAndComeBackWhole) {
+    const std::string text = "Play \"Hanon\" No. 1\n\"\"\nends with a quote\"";
+    ASSERT_FALSE(NotebookFile::Write(File(), text));
+    EXPECT_EQ(folder.Bytes("notebook.txt"),
+              "\"Play \"\"Hanon\"\" No. 1\r\n\"\"\"\"\r\nends with a quote\"\"\"\r\n");
+    EXPECT_EQ(NotebookFile::Read(File()), text);
+}
+
+TEST_F(NotebookFileTest, EmptyNotesAndMissingOrEmptyFiles) {
+    EXPECT_EQ(NotebookFile::Read(File()), "");
+    folder.Put("notebook.txt", "");
+    EXPECT_EQ(NotebookFile::Read(File()), "");
+    folder.Put("notebook.txt", " \r\n\r\n");
+    EXPECT_EQ(NotebookFile::Read(File()), "");
+    EXPECT_EQ(NotebookFile::Read(folder.path), "");
+
+    ASSERT_FALSE(NotebookFile::Write(File(), ""));
+    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"\"\r\n");
+    EXPECT_EQ(NotebookFile::Read(File()), "");
+}
+
+TEST_F(NotebookFileTest, FilesOfTheLayoutGiveTheirField) {
+    // Commas and blank lines inside the quotes are text.
+    folder.Put("notebook.txt", "\"a, b\r\n\r\nc\"\r\n");
+    EXPECT_EQ(NotebookFile::Read(File()), "a, b\n\nc");
+    // Without the final line end, or with blanks around it.
+    folder.Put("notebook.txt", "  \"notes\"");
+    EXPECT_EQ(NotebookFile::Read(File()), "notes");
+    folder.Put("notebook.txt", "\"notes\"  \n\n");
+    EXPECT_EQ(NotebookFile::Read(File()), "notes");
+}
+
+TEST_F(NotebookFileTest, OtherTextIsKeptWholeSoThatClosingCutsNothingAway) {
+    // Written by another editor: the first field would stop at the comma.
+    folder.Put("notebook.txt", "Scales, then arpeggios\nSecond line\n");
+    EXPECT_EQ(NotebookFile::Read(File()), "Scales, then arpeggios\nSecond line\n");
+    // Text after the field.
+    folder.Put("notebook.txt", "\"first\"\r\nmore notes\r\n");
+    EXPECT_EQ(NotebookFile::Read(File()), "\"first\"\nmore notes\n");
+    // A quote never closed.
+    folder.Put("notebook.txt", "\"cut off");
+    EXPECT_EQ(NotebookFile::Read(File()), "\"cut off");
+}
+
+TEST_F(NotebookFileTest, OldWindowsFilesKeepTheirAccents) {
+    folder.Put("notebook.txt", "\"\xC9tude \x96 D\xFCr\"\r\n");
+    EXPECT_EQ(NotebookFile::Read(File()), "\xC3\x89tude \xE2\x80\x93 D\xC3\xBCr");
+    ASSERT_FALSE(NotebookFile::Write(File(), "\xC3\x89tude"));
+    EXPECT_EQ(NotebookFile::Read(File()), "\xC3\x89tude");
+}
+
+TEST_F(NotebookFileTest, ALargeNotebookComesBackWhole) {
+    std::string text;
+    for (int line = 0; text.size() < 3u << 20; ++line) {
+        text += "line " + std::to_string(line) + " with \"quotes\", commas\n";
+    }
+    ASSERT_FALSE(NotebookFile::Write(File(), text));
+    EXPECT_EQ(NotebookFile::Read(File()), text);
+}
+
+TEST_F(NotebookFileTest, AFailedWriteGivesTheReasonAndLeavesNoTrace) {
+    const std::optional<NotebookFile::Error> missing =
+        NotebookFile::Write(folder / "no-such-folder/notebook.txt", "notes");
+    ASSERT_TRUE(missing);
+    EXPECT_FALSE(missing->reason.empty());
+
+    // A folder where the file should be: what it holds stays, and no temporary file is left.
+    std::filesystem::create_directory(File());
+    folder.Put("notebook.txt/keep", "x");
+    const std::optional<NotebookFile::Error> taken = NotebookFile::Write(File(), "notes");
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(folder.Bytes("notebook.txt/keep"), "x");
+    EXPECT_EQ(folder.Entries(), 1u);
+}
+
+TEST_F(NotebookFileTest, ContentAndTextAreInverse) {
+    for (const std::string text : {"", "one", "two\nlines", "\"\"", "trailing\n", "\n\nblank"}) {
+        EXPECT_EQ(NotebookFile::TextOf(NotebookFile::ContentOf(text)), text) << text;
+    }
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+#include "frmNoteBook.h"
+
+#include "NotebookFile.h"
+#include "SideWindowLook.h"
+
+#include <QCloseEvent>
+#include <QResizeEvent>
+#include <system_error>
+
+namespace {
+
+// Reading and writing must reach the same file even if the current folder changes meanwhile.
+std::filesystem::path NotebookPath(const std::filesystem::path& folder) {
+    const std::filesystem::path file = folder / NotebookFile::FileName;
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    return error ? file : absolute;
+}
+
+} // namespace
+
+frmNoteBook::frmNoteBook(Dialogs& dialogs, const std::filesystem::path& folder, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , dialogs(dialogs)
+    , filePath(NotebookPath(folder)) {
+    setWindowTitle(QStringLiteral("Notebook"));
+    SideWindowLook::PeachBackground(*this);
+    tx.setFont(SideWindowLook::FixedPitch(9.75));
+    tx.setLineWrapMode(QPlainTextEdit::NoWrap);
+    tx.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    tx.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    resize(552, 373);
+    Form_Resize();
+    Form_Load();
+}
+
+frmNoteBook::~frmNoteBook() {
+    if (isVisible()) {
+        // Nobody is left to tell of a failure now.
+        (void)NotebookFile::Write(filePath, tx.toPlainText().toStdString());
+    }
+}
+
+void frmNoteBook::Form_Load() {
+    tx.setPlainText(QString::fromStdString(NotebookFile::Read(filePath)));
+}
+
+void frmNoteBook::Form_Resize() {
+    tx.setGeometry(0, 0, width(), height());
+}
+
+bool frmNoteBook::Form_Unload() {
+    const std::optional<NotebookFile::Error> error =
+        NotebookFile::Write(filePath, tx.toPlainText().toStdString());
+    if (!error) {
+        return true;
+    }
+    dialogs.MessageBox("The notes could not be saved in \"" + filePath.string() +
+                           "\": " + error->reason +
+                           ".\n\nThe notebook stays open with your notes; close it again once "
+                           "the folder can be written, or copy the notes elsewhere.",
+                       "Notebook", MessageIcon::Exclamation);
+    return false;
+}
+
+void frmNoteBook::closeEvent(QCloseEvent* event) {
+    if (Form_Unload()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void frmNoteBook::resizeEvent(QResizeEvent* event) {
+    Form_Resize();
+    QWidget::resizeEvent(event);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Dialogs.h"
+
+#include <QPlainTextEdit>
+#include <QWidget>
+#include <filesystem>
+
+// The player's notebook, a window of its own with one text box filling it. The notes live in
+// "notebook.txt" in the folder given at creation: read when the window is created, written when it
+// is closed. When they cannot be written the window says so and stays open with the notes, so that
+// nothing typed is lost.
+class frmNoteBook final : public QWidget {
+public:
+    // The dialogs tell the user of a failed write; they must outlive the window.
+    frmNoteBook(Dialogs& dialogs, const std::filesystem::path& folder, QWidget* parent = nullptr);
+    // A notebook still open when it is destroyed (the program ends with it open) writes its notes
+    // without asking.
+    ~frmNoteBook() override;
+
+    frmNoteBook(const frmNoteBook&) = delete;
+    frmNoteBook& operator=(const frmNoteBook&) = delete;
+
+    // Writes the notes; on failure tells the user and returns false.
+    bool Form_Unload();
+
+    const std::filesystem::path& FilePath() const { return filePath; }
+
+    QPlainTextEdit tx{this};
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Form_Load();
+    void Form_Resize();
+
+    Dialogs& dialogs;
+    std::filesystem::path filePath;
+};
