@@ -46,8 +46,8 @@ void CTrackList::Rhithm(std::string_view vData) {
     OnStart();
 }
 
-void CTrackList::ReadFromFile(const std::string& FileName) {
-    const std::optional<std::string> text = RhythmFile::Read(FileName);
+void CTrackList::ReadFromFile(const std::string& FileName, RhythmFile::Error* error) {
+    const std::optional<std::string> text = RhythmFile::Read(FileName, error);
     if (!text) {
         lastCheck = 0;
         return;

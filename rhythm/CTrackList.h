@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RhythmFile.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -29,8 +31,9 @@ public:
     bool NoInfinite() const { return noInfinite; }
 
     // Loads the first field of a rhythm file. A file that cannot be read, or holds no field,
-    // leaves the rhythm unchanged and LastCheck 0.
-    void ReadFromFile(const std::string& FileName);
+    // leaves the rhythm unchanged and LastCheck 0; error, if given, then receives the reason. A
+    // text that fails the check is no read error: error is left alone.
+    void ReadFromFile(const std::string& FileName, RhythmFile::Error* error = nullptr);
     void StepForward();
     void OnStart();
     void LastRhitmFromFile();

@@ -1,5 +1,7 @@
 #include "RhythmFile.h"
 
+#include "TextEncoding.h"
+
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
@@ -37,6 +39,8 @@ public:
 private:
     int fd;
 };
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 std::string ErrnoText() {
     return std::generic_category().message(errno);
@@ -231,11 +235,18 @@ std::optional<std::string> RhythmFile::Read(const std::string& fileName, Error* 
     if (content->find('\0') != std::string::npos) {
         return Fail(error, "the file is not a text file");
     }
-    std::optional<std::string> field = ParseField(*content, complete);
+    std::string_view text = *content;
+    if (text.starts_with(ByteOrderMark)) {
+        text.remove_prefix(ByteOrderMark.size());
+    }
+    // The field's bounds are plain ASCII in both encodings, so the field is found first and only
+    // its own bytes decide the encoding: a head cut off at the read limit cannot split a character
+    // inside it.
+    const std::optional<std::string> field = ParseField(text, complete);
     if (!field) {
         return Fail(error, "the file holds no rhythm");
     }
-    return field;
+    return TextEncoding::ToUtf8(*field);
 }
 
 std::optional<RhythmFile::Error> RhythmFile::Write(const std::string& fileName,

@@ -5,10 +5,11 @@
 #include <string>
 #include <string_view>
 
-// The ".rtm" rhythm file: a text file in the system's 8-bit code page whose first field is the
-// rhythm text. It is written as one line, the text in double quotes followed by CR LF. A double
-// quote inside the text is written doubled ("") and read back as one, so a text without quotes
-// keeps the plain layout and any text survives the round trip.
+// The ".rtm" rhythm file: a text file whose first field is the rhythm text. It is written as one
+// line, the text in double quotes followed by CR LF. A double quote inside the text is written
+// doubled ("") and read back as one, so a text without quotes keeps the plain layout and any text
+// survives the round trip. Older files are 8-bit text in Windows-1252; inside the program text is
+// UTF-8, and the file is written in UTF-8 so that every character comes back as it was.
 class RhythmFile {
 public:
     struct Error {
@@ -25,9 +26,10 @@ public:
     // The line the save command writes: the text in double quotes, then CR LF.
     static std::string FormatLine(std::string_view text);
 
-    // The first field of the file. A file that is missing or unreadable, empty, binary (it holds
-    // a NUL byte) or without a field gives no text; error, if given, then receives the reason.
-    // Only the first MaxReadBytes are looked at.
+    // The first field of the file, as UTF-8: a field that is not well-formed UTF-8 is read as
+    // Windows-1252, and a leading byte order mark is skipped. A file that is missing or
+    // unreadable, empty, binary (it holds a NUL byte) or without a field gives no text; error, if
+    // given, then receives the reason. Only the first MaxReadBytes are looked at.
     static std::optional<std::string> Read(const std::string& fileName, Error* error = nullptr);
 
     // Replaces the file with the text's line, atomically: the line goes to a temporary file in

@@ -1,0 +1,111 @@
+#include "WaveExportCommand.h"
+#include "fakes/ManualTickSource.h"
+#include "fakes/RecordingSoundOutput.h"
+#include "fakes/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class WaveExportCommandTest : public ::testing::Test {
+protected:
+    WaveExportCommandTest()
+        : folder(fs::temp_directory_path() /
+                 ("pulsara-export-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+        , metron(ticks, sound)
+        , command(metron, dialogs, ExportBusy, [this](bool visible) { notices.push_back(visible); }) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        // No sample files there: the export renders silence of the right length.
+        metron.SampleFolder(folder);
+        metron.BPM(120);
+        metron.Track().Rhithm("8 xx xx xx xx");
+        metron.Enable(true);
+    }
+    ~WaveExportCommandTest() override { fs::remove_all(folder); }
+
+    fs::path folder;
+    ManualTickSource ticks;
+    RecordingSoundOutput sound;
+    ScriptedDialogs dialogs;
+    bool ExportBusy = false;
+    std::vector<bool> notices;
+    CMetronome metron;
+    WaveExportCommand command;
+};
+
+TEST_F(WaveExportCommandTest, CancelLeavesOnlyTheStoppedBeat) {
+    command.Run();
+    EXPECT_FALSE(metron.Enable());
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    const auto& request = dialogs.fileRequests[0];
+    EXPECT_TRUE(request.save);
+    EXPECT_EQ(request.options, (FileDialogOptions{"Wave files|*.wav", ".wav", "Export to Wave", ""}));
+    EXPECT_TRUE(notices.empty());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(ExportBusy);
+}
+
+TEST_F(WaveExportCommandTest, ExportShowsTheNoticeAndIsBusyOnlyWhileRendering) {
+    const fs::path target = folder / "take.wav";
+    dialogs.answers.push_back(target.string());
+    std::vector<bool> busyDuringRender;
+    metron.PendingEvents([&] { busyDuringRender.push_back(ExportBusy); });
+    command.Run();
+    EXPECT_EQ(notices, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(ExportBusy);
+    ASSERT_FALSE(busyDuringRender.empty());
+    EXPECT_EQ(busyDuringRender, std::vector<bool>(busyDuringRender.size(), true));
+    // Eight eighths at 120: 2 s of mono 16-bit sound at 44100 Hz behind a 44-byte header.
+    EXPECT_EQ(fs::file_size(target), 44u + 2u * 88200u);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(metron.Enable());
+}
+
+TEST_F(WaveExportCommandTest, FailedExportIsReportedAndKeepsTheOldFile) {
+    const fs::path target = folder / "missing-folder" / "take.wav";
+    dialogs.answers.push_back(target.string());
+    command.Run();
+    EXPECT_EQ(notices, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(ExportBusy);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find("take.wav"), std::string::npos);
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Error);
+    EXPECT_FALSE(fs::exists(target));
+}
+
+TEST_F(WaveExportCommandTest, ExistingFileIsReplacedOnlyBySuccess) {
+    const fs::path target = folder / "take.wav";
+    std::ofstream(target, std::ios::binary) << "old take";
+    metron.BPM(120);
+    dialogs.answers.push_back(target.string());
+    command.Run();
+    EXPECT_EQ(fs::file_size(target), 44u + 2u * 88200u);
+
+    // A rhythm too long for a WAV file fails, and the previous export stays as it was.
+    const std::string before = ReadAll(target);
+    metron.BPM(15);
+    metron.Track().Rhithm("1 (x)999 (x)999 (x)999 (x)999 (x)999 (x)999 (x)999 (x)999 (x)999 x ");
+    ASSERT_EQ(metron.Track().LastCheck(), 1);
+    dialogs.answers.push_back(target.string());
+    command.Run();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(ReadAll(target), before);
+    EXPECT_FALSE(ExportBusy);
+}
+
+} // namespace

@@ -1,0 +1,143 @@
+#include "RhythmCommands.h"
+
+#include "RhythmFile.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace {
+
+struct Preset {
+    int32_t keyCode;
+    const char* single;
+    const char* repeat;
+};
+
+constexpr std::array<Preset, 4> Presets{{
+    {90, "8 x'x'x'x'", "8 xx xx xx xx"},
+    {88, "12 x''x''x''x''", "12 xxx xxx xxx xxx"},
+    {67, "16 x'''x'''x'''x'''", "16 xxxx xxxx xxxx xxxx"},
+    {86, "24 x'''''x'''''x'''''x'''''", "24 xxxxxx xxxxxx xxxxxx xxxxxx"},
+}};
+
+// A, S, D, F, G, H, J, K, L: the home row.
+constexpr std::array<int32_t, 9> SlotKeys{65, 83, 68, 70, 71, 72, 74, 75, 76};
+
+bool IsSlotKey(int32_t KeyCode) {
+    return std::find(SlotKeys.begin(), SlotKeys.end(), KeyCode) != SlotKeys.end();
+}
+
+std::string SlotName(int32_t KeyCode) {
+    return "sav" + std::to_string(KeyCode);
+}
+
+} // namespace
+
+RhythmCommands::RhythmCommands(CMetronome& Metron, SettingsStore& settings, Dialogs& dialogs,
+                               std::string& SavedRhythm, std::string& RecalledRhythm,
+                               std::string& RhythmEntryText, std::function<void()> showRhythmEntry)
+    : Metron(Metron)
+    , settings(settings)
+    , dialogs(dialogs)
+    , SavedRhythm(SavedRhythm)
+    , RecalledRhythm(RecalledRhythm)
+    , RhythmEntryText(RhythmEntryText)
+    , showRhythmEntry(std::move(showRhythmEntry)) {}
+
+void RhythmCommands::SetRhythm(std::string_view text) {
+    Metron.Track().Rhithm(text);
+}
+
+void RhythmCommands::ShiftKey(bool DoubleKey) {
+    SetRhythm(DefaultRhythm);
+    if (DoubleKey) {
+        Metron.Track().LastRhitmFromFile();
+    }
+}
+
+void RhythmCommands::PresetKey(int32_t KeyCode, bool DoubleKey) {
+    const auto preset = std::find_if(Presets.begin(), Presets.end(),
+                                     [KeyCode](const Preset& p) { return p.keyCode == KeyCode; });
+    if (preset != Presets.end()) {
+        SetRhythm(DoubleKey ? preset->repeat : preset->single);
+    }
+}
+
+void RhythmCommands::SlotKey(int32_t KeyCode, bool DoubleKey) {
+    if (!IsSlotKey(KeyCode)) {
+        return;
+    }
+    const std::string key = SlotName(KeyCode);
+    if (!DoubleKey) {
+        SavedRhythm = Metron.Track().Rhithm();
+        RecalledRhythm = settings.Read(Section, key, "");
+        if (!RecalledRhythm.empty()) {
+            SetRhythm(RecalledRhythm);
+        }
+        return;
+    }
+    // Only a single press fills SavedRhythm; without one there is nothing to store, and an empty
+    // write would wipe the slot.
+    if (SavedRhythm.empty()) {
+        return;
+    }
+    settings.Write(Section, key, SavedRhythm);
+    SetRhythm(SavedRhythm);
+}
+
+FileDialogOptions RhythmCommands::RhythmDialog(std::string defaultExt) const {
+    return {Filter, std::move(defaultExt), "", lastRhythmFile};
+}
+
+void RhythmCommands::ReportFileFailure(std::string_view action, const std::string& fileName,
+                                       const std::string& reason) {
+    const std::string text =
+        "The rhythm could not be " + std::string(action) + " \"" + fileName + "\": " + reason + ".";
+    dialogs.MessageBox(text, FailureTitle, MessageIcon::Error);
+}
+
+void RhythmCommands::SaveRhythmFile() {
+    Metron.Enable(false);
+    const std::string fileName = dialogs.SaveFile(RhythmDialog(DefaultExt));
+    if (fileName.empty()) {
+        return;
+    }
+    lastRhythmFile = fileName;
+    // Written in UTF-8, the program's own encoding: every character of a caption comes back as it
+    // was, and a text in plain ASCII keeps the classic byte layout.
+    if (const auto error = RhythmFile::Write(fileName, Metron.Track().Rhithm())) {
+        ReportFileFailure("saved to", fileName, error->reason);
+    }
+}
+
+void RhythmCommands::OpenRhythmFile() {
+    Metron.Enable(false);
+    const std::string fileName = dialogs.OpenFile(RhythmDialog(""));
+    if (fileName.empty()) {
+        return;
+    }
+    lastRhythmFile = fileName;
+    // A text that fails the check stays silent, as it does for presets and slots; only a file that
+    // gives no text at all is reported.
+    RhythmFile::Error error;
+    Metron.Track().ReadFromFile(fileName, &error);
+    if (!error.reason.empty()) {
+        ReportFileFailure("read from", fileName, error.reason);
+    }
+}
+
+void RhythmCommands::EnterRhythm() {
+    Metron.Enable(false);
+    RhythmEntryText = Metron.Track().Rhithm();
+    if (showRhythmEntry) {
+        showRhythmEntry();
+    }
+    if (RhythmEntryText.empty()) {
+        return;
+    }
+    SetRhythm(RhythmEntryText);
+    if (Metron.Track().LastCheck() == 0) {
+        dialogs.MessageBox("Error Syntax", "Error", MessageIcon::Exclamation);
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "CMetronome.h"
+#include "TempoMemoryState.h"
+
+#include <cstdint>
+#include <functional>
+
+// The numeric keypad as a memory of nine tempos: recall, store, even ramps, stepping through the
+// series, the growth dialog and the warm-up series. Every tempo goes through the engine's BPM,
+// which clamps it.
+class TempoMemoryCommands {
+public:
+    // SavedTempo is the key state's record of the tempo before the last single press of a keypad
+    // digit. showTempoGrowth shows the tempo growth dialog modally and returns when it has closed.
+    TempoMemoryCommands(CMetronome& Metron, TempoMemoryState& memory, int32_t& SavedTempo,
+                        std::function<void()> showTempoGrowth);
+
+    // Keypad 1 ... 9: slot 0 ... 8, with the key's quick-press count.
+    void KeypadDigit(int32_t slot, int32_t PressCount);
+    void KeypadPlus();
+    void KeypadZero();
+    void KeypadDecimal(bool DoubleKey);
+
+private:
+    void StoreSavedTempo(int32_t slot);
+    void SpreadEvenly(int32_t slot);
+    void Recall(int32_t slot);
+
+    CMetronome& Metron;
+    TempoMemoryState& memory;
+    int32_t& SavedTempo;
+    std::function<void()> showTempoGrowth;
+};
