@@ -24,7 +24,9 @@ bool IsMainBeat(const std::string& symbol) {
 } // namespace
 
 CMetronome::CMetronome(TickSource& ticks, SoundOutput& sound)
-    : ticks(ticks), sound(sound), track(std::make_unique<CTrackList>()) {}
+    : ticks(ticks)
+    , sound(sound)
+    , track(std::make_unique<CTrackList>()) {}
 
 void CMetronome::Enable(bool vData) {
     enable = vData;
@@ -53,7 +55,9 @@ void CMetronome::BPM(int32_t vData) {
     events->BpmChange();
 }
 
-int32_t CMetronome::BPM() const { return static_cast<int32_t>(std::floor(tempo)); }
+int32_t CMetronome::BPM() const {
+    return static_cast<int32_t>(std::floor(tempo));
+}
 
 int32_t CMetronome::BpmTime() {
     return RoundToInt32(TicksBetween(tempoSetTick, ticks.GetTickCount()) / 1000.0);
@@ -102,7 +106,9 @@ void CMetronome::DisableAccelerando() {
     events->AccelerandoChange();
 }
 
-double CMetronome::msBetweenBeat() const { return 60000.0 / tempo * 4.0 / track->CurDuration(); }
+double CMetronome::msBetweenBeat() const {
+    return 60000.0 / tempo * 4.0 / track->CurDuration();
+}
 
 void CMetronome::Pulse() {
     // Without a tempo there is no step length; an engine whose tempo was never written waits
@@ -241,4 +247,6 @@ WaveOutcome CMetronome::ExportWave(const std::string& FileName) {
     return Wave->MakeFile(FileName, bpm);
 }
 
-void CMetronome::Wave_Progress(int32_t& percent) { events->Progress(percent); }
+void CMetronome::Wave_Progress(int32_t& percent) {
+    events->Progress(percent);
+}

@@ -1,11 +1,11 @@
 #include "CMetronome.h"
-#include "fakes/ManualTickSource.h"
-#include "SoundOutput.h"
 
-#include <gtest/gtest.h>
+#include "SoundOutput.h"
+#include "fakes/ManualTickSource.h"
 
 #include <cmath>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -62,7 +62,10 @@ public:
 
 class MetronomeTest : public ::testing::Test {
 protected:
-    MetronomeTest() : metron(ticks, journal) { metron.Events(&journal); }
+    MetronomeTest()
+        : metron(ticks, journal) {
+        metron.Events(&journal);
+    }
 
     // Starts the engine at the current tick with the given tempo and rhythm, then forgets the
     // events that setting up raised.
@@ -311,8 +314,8 @@ TEST_F(MetronomeTest, TempoFactorComesBeforeTheSampleAndShapesTheNextInterval) {
     Start(100, "4 x+5xx");
     RunUntil(601);
     const std::vector<std::string> expected = {
-        "Step", "play boom.wav @0",   "Click 0.25", //
-        "Step", "BpmChange",          "play boom.wav @600", "Click 0.25",
+        "Step", "play boom.wav @0", "Click 0.25", //
+        "Step", "BpmChange",        "play boom.wav @600", "Click 0.25",
     };
     EXPECT_EQ(journal.entries, expected);
     EXPECT_DOUBLE_EQ(metron.NextBeatTime(), 600.0 + 60000.0 / 105);
@@ -413,8 +416,8 @@ TEST_F(MetronomeTest, GridSurvivesTheTickCounterWrapping) {
     }
     ASSERT_EQ(journal.plays.size(), 7u);
     for (size_t i = 1; i < journal.plays.size(); ++i) {
-        const double gap = std::remainder(journal.plays[i].due - journal.plays[i - 1].due,
-                                          4294967296.0);
+        const double gap =
+            std::remainder(journal.plays[i].due - journal.plays[i - 1].due, 4294967296.0);
         EXPECT_DOUBLE_EQ(gap, 500.0) << "step " << i;
     }
 }
