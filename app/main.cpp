@@ -1,65 +1,48 @@
-// Pulsara as a small player: the default rhythm at 120 until Ctrl+C or a termination request.
-#include "CMetronome.h"
+// Pulsara: the main window with the real platform services.
+#include "AlsaMixerDevice.h"
+#include "FormMain.h"
 #include "PortAudioSoundOutput.h"
+#include "QtDialogs.h"
+#include "QtSettingsStore.h"
 #include "SteadyTickSource.h"
+#include "TempoMemoryState.h"
+#include "TerminationSignals.h"
 
-#include <atomic>
-#include <csignal>
+#include <QApplication>
+#include <QSessionManager>
 #include <cstdio>
-#include <pthread.h>
-#include <thread>
 
-namespace {
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Pulsara"));
+    QApplication::setApplicationName(QStringLiteral("Pulsara"));
 
-// Ctrl+C and SIGTERM are taken by a thread of their own, so that the loop ends cleanly and the
-// audio stream is closed by its owner.
-class StopRequest {
-public:
-    StopRequest() {
-        sigemptyset(&signals);
-        sigaddset(&signals, SIGINT);
-        sigaddset(&signals, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-        waiter = std::jthread([this] {
-            int received = 0;
-            sigwait(&signals, &received);
-            requested = true;
-        });
-    }
-    ~StopRequest() {
-        if (!requested) {
-            // Wake the waiting thread so that it can be joined.
-            pthread_kill(waiter.native_handle(), SIGTERM);
-        }
-    }
-    bool Requested() const { return requested; }
-
-private:
-    sigset_t signals{};
-    std::atomic<bool> requested{false};
-    std::jthread waiter;
-};
-
-} // namespace
-
-int main() {
-    StopRequest stop;
     SteadyTickSource ticks;
     PortAudioSoundOutput sound(ticks);
     if (!sound.IsOpen()) {
         std::fprintf(stderr, "pulsara: no audio output could be opened; playing silently\n");
     }
-    CMetronome metron(ticks, sound);
-    metron.Pause(false);
-    metron.BPM(120);
-    metron.Track().Rhithm("4 xxxx (xxxx xxxx xxxx xxxx)0");
-    metron.Enable(true);
-    std::printf("Pulsara plays \"%s\" at %d. Ctrl+C stops.\n", metron.Track().Rhithm().c_str(),
-                metron.BPM());
-    while (!stop.Requested()) {
-        metron.Pulse();
-        ticks.Sleep(1);
-    }
-    metron.Enable(false);
-    return 0;
+    QtSettingsStore settings;
+    AlsaMixerDevice mixer("default");
+    QtDialogs dialogs;
+    PlatformServices services{ticks, sound, settings, mixer, dialogs};
+    TempoMemoryState values;
+
+    FormMain window(services, values);
+
+    // The system, the terminal and the end of the session close the window as the close box does.
+    TerminationSignals endRequests([&window](int) { window.RequestClose(FormMain::BySystem); });
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) {
+                         if (window.Clock) {
+                             window.Clock->StoreProgress();
+                         }
+                         window.RequestClose(FormMain::BySessionEnd);
+                     });
+
+    window.show();
+    // Without a window manager nobody else would make the window active, and the loop starts with
+    // its activation.
+    window.activateWindow();
+    return QApplication::exec();
 }

@@ -5,10 +5,10 @@
 
 #include <functional>
 
-// F11: exports one pass of the rhythm in effect, at the tempo in effect, to a chosen WAV file. While
-// the export runs the window is marked busy (keys and closing are refused) and shows its waiting
-// notice; both end with the command on every path. A failed export is reported with the file and the
-// reason; the chosen path then still holds what it held before.
+// F11: exports one pass of the rhythm in effect, at the tempo in effect, to a chosen WAV file.
+// While the export runs the window is marked busy (keys and closing are refused) and shows its
+// waiting notice; both end with the command on every path. A failed export is reported with the
+// file and the reason; the chosen path then still holds what it held before.
 class WaveExportCommand {
 public:
     // showNotice(true) shows lbWave and an empty lbProgress; showNotice(false) hides both.

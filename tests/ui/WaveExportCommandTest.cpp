@@ -1,12 +1,12 @@
 #include "WaveExportCommand.h"
+
 #include "fakes/ManualTickSource.h"
 #include "fakes/RecordingSoundOutput.h"
 #include "fakes/ScriptedDialogs.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -24,10 +24,12 @@ class WaveExportCommandTest : public ::testing::Test {
 protected:
     WaveExportCommandTest()
         : folder(fs::temp_directory_path() /
-                 ("pulsara-export-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                 ("pulsara-export-" +
+                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name()))
         , metron(ticks, sound)
-        , command(metron, dialogs, ExportBusy, [this](bool visible) { notices.push_back(visible); }) {
+        , command(metron, dialogs, ExportBusy,
+                  [this](bool visible) { notices.push_back(visible); }) {
         fs::remove_all(folder);
         fs::create_directories(folder);
         // No sample files there: the export renders silence of the right length.
@@ -54,7 +56,8 @@ TEST_F(WaveExportCommandTest, CancelLeavesOnlyTheStoppedBeat) {
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     const auto& request = dialogs.fileRequests[0];
     EXPECT_TRUE(request.save);
-    EXPECT_EQ(request.options, (FileDialogOptions{"Wave files|*.wav", ".wav", "Export to Wave", ""}));
+    EXPECT_EQ(request.options,
+              (FileDialogOptions{"Wave files|*.wav", ".wav", "Export to Wave", ""}));
     EXPECT_TRUE(notices.empty());
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_FALSE(ExportBusy);

@@ -1,0 +1,91 @@
+#include "TerminationSignals.h"
+
+#include "FormFixture.h"
+
+#include <QApplication>
+#include <chrono>
+#include <csignal>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Delivers events until the condition holds; the signal's byte reaches the notifier through the
+// kernel, so this waits a little real time at most.
+template <typename Condition> bool DeliverUntil(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition() && std::chrono::steady_clock::now() < deadline) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return condition();
+}
+
+void Ignore(int) {}
+
+TEST(TerminationSignalsTest, EachSignalBecomesACallOnTheInterfaceThread) {
+    std::vector<int> received;
+    TerminationSignals signalsWatched([&](int number) { received.push_back(number); });
+    ASSERT_TRUE(signalsWatched.Active());
+    raise(SIGTERM);
+    raise(SIGINT);
+    raise(SIGHUP);
+    EXPECT_TRUE(DeliverUntil([&] { return received.size() == 3; }));
+    EXPECT_EQ(received, (std::vector<int>{SIGTERM, SIGINT, SIGHUP}));
+}
+
+TEST(TerminationSignalsTest, RestoresThePreviousHandlingAtItsEnd) {
+    struct sigaction own {};
+    own.sa_handler = &Ignore;
+    sigemptyset(&own.sa_mask);
+    struct sigaction before {};
+    ASSERT_EQ(sigaction(SIGTERM, &own, &before), 0);
+    {
+        TerminationSignals signalsWatched([](int) {});
+        struct sigaction during {};
+        sigaction(SIGTERM, nullptr, &during);
+        EXPECT_NE(during.sa_handler, &Ignore);
+    }
+    struct sigaction after {};
+    sigaction(SIGTERM, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, &Ignore);
+    sigaction(SIGTERM, &before, nullptr);
+}
+
+TEST(TerminationSignalsTest, OnlyOneObjectAtATimeTakesTheSignals) {
+    TerminationSignals first([](int) {});
+    TerminationSignals second([](int) {});
+    EXPECT_TRUE(first.Active());
+    EXPECT_FALSE(second.Active());
+}
+
+using TerminationTest = FormFixture;
+
+TEST_F(TerminationTest, SigtermClosesTheWindowLikeTheCloseBox) {
+    TerminationSignals signalsWatched([this](int) { form->RequestClose(FormMain::BySystem); });
+    ticks.now += 12000;
+    raise(SIGTERM);
+    EXPECT_TRUE(DeliverUntil([&] { return !form->Running; }));
+    EXPECT_TRUE(MicrophoneMuted());
+    EXPECT_EQ(settings.store.Stored("Time", "TotalTime"), "12");
+}
+
+TEST_F(TerminationTest, SigintDuringTheLoopEndsItAfterThePass) {
+    TerminationSignals signalsWatched([this](int) { form->RequestClose(FormMain::BySystem); });
+    SwitchOn();
+    ticks.onSleep = [&](int pass) {
+        if (pass == 3) {
+            raise(SIGINT);
+        }
+        // The byte arrives through the kernel; give it real time if the machine is slow.
+        if (pass > 3) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    };
+    form->Form_Activate();
+    EXPECT_FALSE(form->Running);
+    EXPECT_GT(ticks.sleeps, 3);
+    EXPECT_TRUE(MicrophoneMuted());
+}
+
+} // namespace

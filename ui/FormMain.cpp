@@ -1,0 +1,491 @@
+#include "FormMain.h"
+
+#include "MetronomePicture.h"
+#include "Rounding.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFont>
+#include <QKeyEvent>
+#include <QMetaObject>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPalette>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <string_view>
+
+const QColor FormMain::BackColour(255, 224, 192);
+const QColor FormMain::DarkBlue(0, 0, 192);
+const QColor FormMain::DarkRed(192, 0, 0);
+
+namespace {
+
+constexpr int ClientWidth = 268;
+constexpr int ClientHeight = 172;
+constexpr int ClockInterval = 10000;
+constexpr const char* DefaultRhythm = "4 xxxx (xxxx xxxx xxxx xxxx)0";
+
+// The faces the window was designed with. Where they are missing, their metric twins stand in:
+// the rhythm strip and its marker line up only in a face of one fixed pitch.
+constexpr const char* FixedFace = "Courier New";
+constexpr const char* SansFace = "MS Sans Serif";
+
+// The pendulum's rod ends, from the pivot.
+constexpr QPoint LeftSwing(-10, -25);
+constexpr QPoint RightSwing(15, -20);
+constexpr int BobRadius = 4;
+
+// The ball box.
+constexpr double BallX = 15;
+constexpr double BallRestY = 80;
+constexpr double BallRadius = 5;
+constexpr Colour DrawingColour{0, 0, 0};
+
+// The rhythm strip: the symbol being played stands in its eighth column.
+constexpr std::size_t StripLead = 8;
+constexpr std::size_t StripTail = 26;
+constexpr std::size_t StripWidth = 25;
+
+QFont SansSerif(double points, bool bold) {
+    QFont font(QString::fromLatin1(SansFace));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(FormMain::PointsToPixels(points));
+    font.setBold(bold);
+    return font;
+}
+
+QFont FixedPitch(double points, bool bold) {
+    QFont font(QString::fromLatin1(FixedFace));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(FormMain::PointsToPixels(points));
+    font.setBold(bold);
+    return font;
+}
+
+enum class Align { Left, Centre };
+
+// Labels draw only their text, top-aligned as on the original window, over the window's own
+// background, so that overlapping labels never hide each other's text.
+void SetUpLabel(QLabel& label, QRect geometry, const QString& text, const QFont& font, Align align,
+                bool wrap) {
+    label.setGeometry(geometry);
+    label.setTextFormat(Qt::PlainText);
+    label.setText(text);
+    label.setFont(font);
+    label.setAlignment(Qt::AlignTop | (align == Align::Centre ? Qt::AlignHCenter : Qt::AlignLeft));
+    label.setWordWrap(wrap);
+    label.setMargin(0);
+    label.setIndent(0);
+}
+
+void SetForeColour(QLabel& label, const QColor& colour) {
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label.setPalette(palette);
+}
+
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The strip of the rhythm text with the step's symbol in its eighth column: the 25 characters of
+// the padded text from the cursor's position, which is the position of the next byte to read. The
+// program keeps text as UTF-8, so a caption may hold characters of several bytes; the window is
+// counted in characters on both sides of the symbol (a single byte itself), so that the symbol
+// stays under the marker and no character is cut in two.
+QString RhythmStrip(const std::string& rhythm, int32_t curPos) {
+    const std::string padded = std::string(StripLead, ' ') + rhythm + std::string(StripTail, ' ');
+    const auto start = static_cast<std::size_t>(std::max<int32_t>(curPos, 1) - 1);
+    if (start >= padded.size()) {
+        return {};
+    }
+    constexpr std::size_t MaxCharBytes = 4;
+    const std::size_t symbol = std::min(start + StripLead - 1, padded.size());
+    const std::size_t leftFrom = symbol - std::min(symbol, (StripLead - 1) * MaxCharBytes + 3);
+    const std::string_view all(padded);
+    const QString left =
+        Utf8(all.substr(leftFrom, symbol - leftFrom)).right(static_cast<qsizetype>(symbol - start));
+    const std::size_t rightChars = StripWidth - (StripLead - 1);
+    const QString right = Utf8(all.substr(symbol, rightChars * MaxCharBytes))
+                              .left(static_cast<qsizetype>(rightChars));
+    return left + right;
+}
+
+} // namespace
+
+FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, QWidget* parent)
+    : QWidget(parent)
+    , picBall(BackColour, this)
+    , picClock(BackColour, this)
+    , timClock(this)
+    , lbProgress(this)
+    , lbWave(this)
+    , lbInfo(this)
+    , Label1(this)
+    , lbRhithm(this)
+    , lbPau2(this)
+    , lbPau1(this)
+    , lbAcel(this)
+    , lbPause(this)
+    , lbTime(this)
+    , lbBPM(this)
+    , services(platform)
+    , values(programValues) {
+    BuildControls();
+    Form_Load();
+}
+
+FormMain::~FormMain() {
+    // A window destroyed without being closed (the application quit around it) still leaves the
+    // microphone muted and the practice time stored.
+    if (Metron || Clock || Volume) {
+        Running = false;
+        int16_t Cancel = 0;
+        Form_Unload(Cancel);
+    }
+}
+
+int FormMain::PointsToPixels(double points) {
+    return RoundToInt32(points * 96.0 / 72.0);
+}
+
+void FormMain::BuildControls() {
+    QFont::insertSubstitution(QString::fromLatin1(FixedFace), QStringLiteral("Liberation Mono"));
+    QFont::insertSubstitution(QString::fromLatin1(SansFace), QStringLiteral("Liberation Sans"));
+
+    setWindowTitle(QStringLiteral("Pulsara"));
+    setFixedSize(ClientWidth, ClientHeight);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, BackColour);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+
+    picBall.move(208, 0);
+    picBall.Resize(41, 89);
+    picBall.hide();
+    picClock.move(0, 0);
+    picClock.Resize(65, 65);
+
+    timClock.setInterval(ClockInterval);
+    QObject::connect(&timClock, &QTimer::timeout, this, [this] { timClock_Timer(); });
+    timClock.start();
+
+    SetUpLabel(lbProgress, {72, 128, 129, 25}, QString(), SansSerif(12, true), Align::Centre, true);
+    lbProgress.hide();
+    SetUpLabel(lbWave, {48, 88, 169, 41}, QStringLiteral("Export to Wave Please Wait"),
+               SansSerif(12, true), Align::Centre, true);
+    lbWave.hide();
+    SetUpLabel(lbInfo, {0, 120, 89, 17}, QString(), SansSerif(12, true), Align::Centre, true);
+    shMetr.Size = 2 * BobRadius + 1;
+    LineMetr.BorderWidth = 2;
+    SetUpLabel(Label1, {8, 136, 89, 17}, QStringLiteral("       |"), FixedPitch(12, true),
+               Align::Left, false);
+    SetUpLabel(lbRhithm, {8, 152, 257, 17}, QString(), FixedPitch(12, false), Align::Left, false);
+    SetUpLabel(lbPau2, {240, 90, 25, 17}, QStringLiteral("sec."), SansSerif(8, false), Align::Left,
+               true);
+    SetUpLabel(lbPau1, {180, 90, 33, 17}, QStringLiteral("Pause"), SansSerif(8, false), Align::Left,
+               true);
+    // The accelerando's size follows its rate; a rate of 0 gives 8 points.
+    SetUpLabel(lbAcel, {64, 8, 145, 25}, QStringLiteral("Accelerando"), FixedPitch(8, true),
+               Align::Centre, false);
+    SetForeColour(lbAcel, DarkRed);
+    lbAcel.hide();
+    SetUpLabel(lbPause, {216, 88, 17, 17}, QStringLiteral("4"), SansSerif(12, false), Align::Left,
+               true);
+    lbPause.hide();
+    imMetronome.Geometry = QRect(192, 24, MetronomePictureSize, MetronomePictureSize);
+    imMetronome.Picture = MetronomePicture();
+    SetUpLabel(lbTime, {64, 104, 145, 41}, QString(), SansSerif(24, false), Align::Centre, true);
+    SetUpLabel(lbBPM, {88, 40, 97, 41}, QString(), SansSerif(24, false), Align::Centre, true);
+    SetForeColour(lbBPM, DarkBlue);
+}
+
+void FormMain::Form_Load() {
+    Metron = std::make_unique<CMetronome>(services.Ticks, services.Sound);
+    Metron->Events(this);
+    Metron->Pause(false);
+    Metron->BPM(120);
+    Metron->Track().Rhithm(DefaultRhythm);
+    Clock = std::make_unique<CClock>(services.Ticks, services.Settings);
+    Clock->Container(picClock);
+    Volume = std::make_unique<cVolume>(services.Mixer, services.MessageDialogs);
+    Volume->MikrofonMute(false);
+    Running = true;
+    LineMetr.P1 = imMetronome.Geometry.topLeft() + MetronomePivot;
+    PlacePendulum(LineMetr.P1 + LeftSwing);
+    for (std::size_t i = 0; i < values.TempoMemory.size(); ++i) {
+        values.TempoMemory[i] = 30 + 5 * static_cast<int32_t>(i);
+    }
+    values.CurSlot = 8;
+    values.LastSlot = 8;
+    DisplayMode = 0;
+}
+
+bool FormMain::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) {
+        // The loop starts once the activation has been handled in full (focus included), not
+        // inside its delivery.
+        QMetaObject::invokeMethod(
+            this, [this] { Form_Activate(); }, Qt::QueuedConnection);
+    }
+    return QWidget::event(e);
+}
+
+void FormMain::Form_Activate() {
+    if (loopRunning || !Running) {
+        return;
+    }
+    loopRunning = true;
+    passes = 0;
+    try {
+        do {
+            RunLoopPass();
+        } while (Running);
+    } catch (const std::exception& error) {
+        // Nothing can be trusted to go on after a fault in the middle of a step; the program ends
+        // the way a close does, so the microphone is muted and the practice time kept.
+        std::fprintf(stderr, "pulsara: %s; closing\n", error.what());
+        EndAfterFault();
+    }
+    loopRunning = false;
+}
+
+void FormMain::EndAfterFault() {
+    Running = false;
+    ExportBusy = false;
+    pendingClose.reset();
+    int16_t Cancel = 0;
+    Form_Unload(Cancel);
+    close();
+}
+
+void FormMain::RunLoopPass() {
+    if (!Metron) {
+        return;
+    }
+    Metron->Pulse();
+    passes = (passes + 1) % 5;
+    if (passes == 0 && DisplayMode == 1 && Metron->Enable()) {
+        DrawBall();
+    }
+    pendingEvents.DeliverIfAny();
+    ClosePending();
+    services.Ticks.Sleep(1);
+}
+
+void FormMain::RequestClose(UnloadMode mode) {
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this) {
+        modal->close();
+    }
+    pendingClose = mode;
+    if (!loopRunning) {
+        ClosePending();
+    }
+}
+
+void FormMain::ClosePending() {
+    if (!pendingClose) {
+        return;
+    }
+    nextUnloadMode = *pendingClose;
+    pendingClose.reset();
+    close();
+    nextUnloadMode = ByCode;
+}
+
+void FormMain::paintEvent(QPaintEvent* e) {
+    (void)e;
+    QPainter painter(this);
+    if (imMetronome.Visible) {
+        if (imMetronome.Picture.devicePixelRatio() != devicePixelRatioF()) {
+            imMetronome.Picture = MetronomePicture(devicePixelRatioF());
+        }
+        painter.drawImage(imMetronome.Geometry, imMetronome.Picture);
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (LineMetr.Visible) {
+        painter.setPen(QPen(Qt::black, LineMetr.BorderWidth, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(LineMetr.P1) + QPointF(0.5, 0.5),
+                         QPointF(LineMetr.P2) + QPointF(0.5, 0.5));
+    }
+    if (shMetr.Visible) {
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(
+            QRectF(shMetr.Left + 0.5, shMetr.Top + 0.5, shMetr.Size - 1, shMetr.Size - 1));
+    }
+    painter.end();
+    Form_Paint();
+}
+
+void FormMain::Form_Paint() {
+    if (Clock) {
+        Clock->Paint();
+    }
+}
+
+void FormMain::timClock_Timer() {
+    if (!Clock) {
+        return;
+    }
+    Clock->Paint();
+    // A run that ends without the clock's release (killed, crashed, logged out) then loses only
+    // the last few seconds of practice.
+    Clock->StoreProgress();
+}
+
+void FormMain::closeEvent(QCloseEvent* e) {
+    if (!Metron && !Clock && !Volume) {
+        e->accept();
+        return;
+    }
+    int16_t Cancel = 0;
+    const int16_t mode = e->spontaneous() ? int16_t{ByCloseBox} : int16_t{nextUnloadMode};
+    Form_QueryUnload(Cancel, mode);
+    if (Cancel != 0) {
+        e->ignore();
+        return;
+    }
+    Form_Unload(Cancel);
+    e->accept();
+}
+
+void FormMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
+    // An export holds the engine and the open file; whatever asks, the window stays.
+    (void)UnloadMode;
+    if (ExportBusy) {
+        Cancel = 1;
+        return;
+    }
+    Running = false;
+}
+
+void FormMain::Form_Unload(int16_t& Cancel) {
+    (void)Cancel;
+    if (Volume) {
+        Volume->MikrofonMute(true);
+    }
+    Metron.reset();
+    Clock.reset();
+    Volume.reset();
+}
+
+void FormMain::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Space && !ExportBusy && Metron) {
+        Metron->Switch();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+int32_t FormMain::TempoPlus(int32_t prT) const {
+    switch (prT) {
+    case 2:
+        return 5;
+    case 3:
+        return 3;
+    case 4:
+        return 7;
+    default:
+        return 0;
+    }
+}
+
+void FormMain::ShowDisplayMode(int32_t mode) {
+    DisplayMode = mode;
+    const bool pendulum = mode == 0;
+    imMetronome.Visible = pendulum;
+    LineMetr.Visible = pendulum;
+    shMetr.Visible = pendulum;
+    picBall.setVisible(!pendulum);
+    update(imMetronome.Geometry.united(PendulumBounds()));
+}
+
+void FormMain::DrawBall() {
+    double h = 0;
+    // Before the first main beat there is no swing to follow: the ball rests on the floor.
+    if (SwingLength > 0) {
+        const int32_t t = TicksBetween(SwingStartTick, services.Ticks.GetTickCount());
+        const double p = 2.0 / SwingLength * t;
+        h = (1 - (p - 1) * (p - 1)) * SwingLength * 0.025;
+    }
+    picBall.Clear();
+    picBall.Circle(BallX, BallRestY - h, BallRadius, DrawingColour, Fill::Solid);
+    picBall.Rectangle(0, 84, 30, 88, DrawingColour, Fill::Solid);
+}
+
+void FormMain::PlacePendulum(QPoint rodEnd) {
+    const QRect before = PendulumBounds();
+    LineMetr.P2 = rodEnd;
+    shMetr.Left = rodEnd.x() - BobRadius;
+    shMetr.Top = rodEnd.y() - BobRadius;
+    update(before.united(PendulumBounds()));
+}
+
+void FormMain::SwingPendulum() {
+    const QPoint pivot = LineMetr.P1;
+    PlacePendulum(pivot + (KeyState.SwingCount % 2 == 0 ? LeftSwing : RightSwing));
+}
+
+QRect FormMain::PendulumBounds() const {
+    const QRect rod = QRect(LineMetr.P1, LineMetr.P2).normalized();
+    const QRect bob(shMetr.Left, shMetr.Top, shMetr.Size, shMetr.Size);
+    return rod.united(bob).adjusted(-2, -2, 2, 2);
+}
+
+void FormMain::Metron_BpmChange() {
+    lbBPM.setText(QString::number(Metron->BPM()));
+}
+
+void FormMain::Metron_Click(double& Dlit) {
+    SwingStartTick = services.Ticks.GetTickCount();
+    SwingLength = RoundToInt32(60000.0 / Metron->BPM() * 4 * Dlit);
+    if (DisplayMode == 0) {
+        ++KeyState.SwingCount;
+        SwingPendulum();
+    }
+    const int32_t t = Metron->BpmTime();
+    lbTime.setText(QStringLiteral("%1 : %2").arg(t / 60).arg(t % 60, 2, 10, QLatin1Char('0')));
+}
+
+void FormMain::Metron_Step() {
+    const CTrackList& track = Metron->Track();
+    lbRhithm.setText(RhythmStrip(track.Rhithm(), track.CurPos()));
+    lbInfo.setText(Utf8(track.CurInfo()));
+}
+
+void FormMain::Metron_PauseChange() {
+    const bool pause = Metron->Pause();
+    lbPause.setVisible(pause);
+    lbPau1.setVisible(pause);
+    lbPau2.setVisible(pause);
+    lbPause.setText(QString::number(Metron->PauseSec()));
+}
+
+void FormMain::Metron_AccelerandoChange() {
+    // A negative rate would have no square root; it means no accelerando, and the smallest size.
+    const double rate = std::max(Metron->AcelValue(), 0.0);
+    const int32_t s = RoundToInt32(std::sqrt(rate * 2) + 8);
+    lbAcel.setVisible(Metron->Accelerando());
+    QFont font = lbAcel.font();
+    font.setPixelSize(PointsToPixels(s));
+    lbAcel.setFont(font);
+}
+
+void FormMain::Metron_EnableChange() {
+    if (!Metron->Enable()) {
+        lbTime.clear();
+        lbRhithm.clear();
+        lbInfo.clear();
+    }
+}
+
+void FormMain::Metron_Progress(int32_t& percent) {
+    lbProgress.setText(QString::number(percent) + QLatin1Char('%'));
+}
