@@ -1,21 +1,31 @@
 #include "FormMain.h"
 
+#include "FormT.h"
 #include "MetronomePicture.h"
+#include "ProgramFolder.h"
 #include "Rounding.h"
+#include "VirtualKey.h"
+#include "frmRhithm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QFont>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QUrl>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <limits>
 #include <string_view>
+#include <system_error>
+#include <utility>
 
 const QColor FormMain::BackColour(255, 224, 192);
 const QColor FormMain::DarkBlue(0, 0, 192);
@@ -48,6 +58,72 @@ constexpr Colour DrawingColour{0, 0, 0};
 constexpr std::size_t StripLead = 8;
 constexpr std::size_t StripTail = 26;
 constexpr std::size_t StripWidth = 25;
+
+// The tempo keys: the top letter row from Q to I and the digits row from the backquote key to
+// Backspace read as a scale of tempos.
+struct TempoKeyBase {
+    int32_t KeyCode;
+    int32_t Base;
+};
+constexpr std::array<TempoKeyBase, 23> TempoKeyTable{{
+    {'Q', 20},
+    {'W', 30},
+    {'E', 40},
+    {'R', 50},
+    {'T', 60},
+    {'Y', 70},
+    {'U', 80},
+    {'I', 90},
+    {VirtualKey::Backquote, 100},
+    {'1', 110},
+    {'2', 120},
+    {'3', 130},
+    {'4', 140},
+    {'5', 150},
+    {'6', 160},
+    {'7', 170},
+    {'8', 180},
+    {'9', 190},
+    {'0', 200},
+    {VirtualKey::Minus, 210},
+    {VirtualKey::Equals, 220},
+    {VirtualKey::Backslash, 230},
+    {VirtualKey::Back, 240},
+}};
+
+// The accelerando keys: the rate with which each one starts, and the factor by which a further
+// press makes a running one gentler or steeper.
+constexpr double GentleAccelerando = 3.0;
+constexpr double SteepAccelerando = 9.0;
+constexpr double AccelerandoFactor = 1.2006;
+
+// The six mixer presets on the bottom row, B to the slash key.
+struct MixerPresetKey {
+    int32_t KeyCode;
+    const char* Name;
+};
+constexpr std::array<MixerPresetKey, 6> MixerPresetKeys{{
+    {'B', "B"},
+    {'N', "N"},
+    {'M', "M"},
+    {VirtualKey::Comma, "<"},
+    {VirtualKey::Period, ">"},
+    {VirtualKey::Slash, "/"},
+}};
+
+// A mixer level moved by a step. The levels are the mixer's own units and are not limited here;
+// only a sum beyond what a level can hold stops at its end.
+int32_t SteppedLevel(int32_t level, int32_t step) {
+    const int64_t sum = int64_t{level} + step;
+    return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+// The desktop's viewer for a document; Qt hands the request on (xdg-open on Linux) without
+// waiting for the viewer.
+void OpenWithDesktop(const std::filesystem::path& document) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(document.string())));
+}
 
 QFont SansSerif(double points, bool bold) {
     QFont font(QString::fromLatin1(SansFace));
@@ -135,6 +211,8 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
     , lbBPM(this)
     , services(platform)
     , values(programValues) {
+    HelpPage = ProgramFolder() / "Help.htm";
+    OpenDocument = OpenWithDesktop;
     BuildControls();
     Form_Load();
 }
@@ -216,6 +294,7 @@ void FormMain::Form_Load() {
     Clock->Container(picClock);
     Volume = std::make_unique<cVolume>(services.Mixer, services.MessageDialogs);
     Volume->MikrofonMute(false);
+    CreateKeyCommands();
     Running = true;
     LineMetr.P1 = imMetronome.Geometry.topLeft() + MetronomePivot;
     PlacePendulum(LineMetr.P1 + LeftSwing);
@@ -228,6 +307,16 @@ void FormMain::Form_Load() {
 }
 
 bool FormMain::event(QEvent* e) {
+    // Every key belongs to the key handler: Tab must not move the focus, and no shortcut may take
+    // a key before it.
+    if (e->type() == QEvent::ShortcutOverride) {
+        e->accept();
+        return true;
+    }
+    if (e->type() == QEvent::KeyPress) {
+        keyPressEvent(static_cast<QKeyEvent*>(e));
+        return true;
+    }
     if (e->type() == QEvent::WindowActivate) {
         // The loop starts once the activation has been handled in full (focus included), not
         // inside its delivery.
@@ -358,8 +447,15 @@ void FormMain::closeEvent(QCloseEvent* e) {
 
 void FormMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
     // An export holds the engine and the open file; whatever asks, the window stays.
-    (void)UnloadMode;
     if (ExportBusy) {
+        Cancel = 1;
+        return;
+    }
+    // Notes that cannot be saved keep the program open when the player closes it, so that they can
+    // be copied elsewhere. A close from the system or the session cannot wait for an answer; the
+    // notebook then makes its last attempt when it is released.
+    const bool canWait = UnloadMode == ByCloseBox || UnloadMode == ByCode;
+    if (canWait && !CloseNoteBook()) {
         Cancel = 1;
         return;
     }
@@ -371,17 +467,320 @@ void FormMain::Form_Unload(int16_t& Cancel) {
     if (Volume) {
         Volume->MikrofonMute(true);
     }
+    WaveExport.reset();
+    RhythmKeys.reset();
+    TempoKeys.reset();
+    Presets.reset();
     Metron.reset();
     Clock.reset();
     Volume.reset();
 }
 
 void FormMain::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_Space && !ExportBusy && Metron) {
-        Metron->Switch();
+    const VirtualKey::KeyDown key = VirtualKey::FromEvent(*e);
+    Form_KeyDown(key.KeyCode, key.Shift);
+    e->accept();
+}
+
+void FormMain::CreateKeyCommands() {
+    Presets = std::make_unique<MixerPresets>(*Volume, services.Settings);
+    TempoKeys = std::make_unique<TempoMemoryCommands>(*Metron, values, KeyState.SavedTempo, [this] {
+        FormT dialog(values, this);
+        dialog.exec();
+    });
+    RhythmKeys = std::make_unique<RhythmCommands>(*Metron, services.Settings,
+                                                  services.MessageDialogs, KeyState.SavedRhythm,
+                                                  KeyState.RecalledRhythm, RhythmEntryText, [this] {
+                                                      frmRhithm dialog(RhythmEntryText, this);
+                                                      dialog.exec();
+                                                  });
+    WaveExport = std::make_unique<WaveExportCommand>(*Metron, services.MessageDialogs, ExportBusy,
+                                                     [this](bool on) { ShowExportNotice(on); });
+    // The window repaints, shows the percentage and turns keys away while an export renders.
+    Metron->PendingEvents([this] { pendingEvents.DeliverIfAny(); });
+}
+
+void FormMain::Form_KeyDown(int32_t KeyCode, int32_t Shift) {
+    if (ExportBusy || !Metron) {
         return;
     }
-    QWidget::keyPressEvent(e);
+    const int32_t now = services.Ticks.GetTickCount();
+    bool DoubleKey = false;
+    // The interval counts forward on the wrapping tick counter, so a wrap between two presses is
+    // just another interval.
+    const auto elapsed = static_cast<uint32_t>(TicksBetween(KeyState.LastKeyTime, now));
+    if (KeyCode == KeyState.LastKey && elapsed < RepeatInterval) {
+        DoubleKey = true;
+        ++KeyState.PressCount;
+    } else {
+        KeyState.PressCount = 1;
+    }
+    KeyState.LastKeyTime = services.Ticks.GetTickCount();
+    RunKeyCommand(KeyCode, Shift, DoubleKey);
+    // Also a key without a command ends a chain of quick repeats.
+    KeyState.LastKey = KeyCode;
+}
+
+bool FormMain::RunKeyCommand(int32_t KeyCode, int32_t Shift, bool DoubleKey) {
+    return TempoKey(KeyCode) || EngineKey(KeyCode) || MixerKey(KeyCode, DoubleKey) ||
+           MemoryKey(KeyCode, Shift, DoubleKey) || WindowKey(KeyCode, DoubleKey);
+}
+
+bool FormMain::TempoKey(int32_t KeyCode) {
+    const auto key =
+        std::find_if(TempoKeyTable.begin(), TempoKeyTable.end(),
+                     [KeyCode](const TempoKeyBase& k) { return k.KeyCode == KeyCode; });
+    if (key == TempoKeyTable.end()) {
+        return false;
+    }
+    Metron->BPM(key->Base + TempoPlus(KeyState.PressCount));
+    return true;
+}
+
+// The beat, the tempo steps, the pause cycle and the accelerando; the engine clamps or refuses
+// what lies out of range.
+bool FormMain::EngineKey(int32_t KeyCode) {
+    switch (KeyCode) {
+    case VirtualKey::Space:
+        Metron->Switch();
+        return true;
+    case VirtualKey::Up:
+        Metron->BPM(Metron->BPM() + 5);
+        return true;
+    case VirtualKey::Down:
+        Metron->BPM(Metron->BPM() - 5);
+        return true;
+    case VirtualKey::Left:
+        Metron->BPM(Metron->BPM() - 1);
+        return true;
+    case VirtualKey::Right:
+        Metron->BPM(Metron->BPM() + 1);
+        return true;
+    case VirtualKey::F7:
+        Metron->PauseSwitch();
+        return true;
+    case 'O':
+        Metron->PauseSec(Metron->PauseSec() - 1);
+        return true;
+    case 'P':
+        Metron->PauseSec(Metron->PauseSec() + 1);
+        return true;
+    case VirtualKey::F8:
+        Metron->DisableAccelerando();
+        return true;
+    case VirtualKey::LeftBracket:
+        if (Metron->Accelerando()) {
+            Metron->AcelValue(Metron->AcelValue() / AccelerandoFactor);
+        } else {
+            Metron->AccelerandoBegin(GentleAccelerando);
+        }
+        return true;
+    case VirtualKey::RightBracket:
+        if (Metron->Accelerando()) {
+            Metron->AcelValue(Metron->AcelValue() * AccelerandoFactor);
+        } else {
+            Metron->AccelerandoBegin(SteepAccelerando);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool FormMain::MixerKey(int32_t KeyCode, bool DoubleKey) {
+    switch (KeyCode) {
+    case VirtualKey::Insert:
+    case VirtualKey::Delete:
+    case VirtualKey::Home:
+    case VirtualKey::End:
+    case VirtualKey::Prior:
+    case VirtualKey::Next:
+        StepMixerLevel(KeyCode);
+        return true;
+    case VirtualKey::F12:
+        Volume->MikrofonMute(!Volume->MikrofonMute());
+        return true;
+    default:
+        break;
+    }
+    const auto preset =
+        std::find_if(MixerPresetKeys.begin(), MixerPresetKeys.end(),
+                     [KeyCode](const MixerPresetKey& k) { return k.KeyCode == KeyCode; });
+    if (preset == MixerPresetKeys.end()) {
+        return false;
+    }
+    SetMixer(DoubleKey, preset->Name);
+    return true;
+}
+
+void FormMain::StepMixerLevel(int32_t KeyCode) {
+    switch (KeyCode) {
+    case VirtualKey::Insert:
+        Volume->VolumeLevel(SteppedLevel(Volume->VolumeLevel(), MixerStep));
+        break;
+    case VirtualKey::Delete:
+        Volume->VolumeLevel(SteppedLevel(Volume->VolumeLevel(), -MixerStep));
+        break;
+    case VirtualKey::Home:
+        Volume->WaveLevel(SteppedLevel(Volume->WaveLevel(), MixerStep));
+        break;
+    case VirtualKey::End:
+        Volume->WaveLevel(SteppedLevel(Volume->WaveLevel(), -MixerStep));
+        break;
+    case VirtualKey::Prior:
+        Volume->MicLevel(SteppedLevel(Volume->MicLevel(), MixerStep));
+        break;
+    case VirtualKey::Next:
+        Volume->MicLevel(SteppedLevel(Volume->MicLevel(), -MixerStep));
+        break;
+    default:
+        break;
+    }
+}
+
+void FormMain::SetMixer(bool DoubleKey, std::string_view Name) {
+    if (Presets) {
+        Presets->SetMixer(DoubleKey, Name);
+    }
+}
+
+// The keypad's tempo memory, the rhythm keys and the wave export.
+bool FormMain::MemoryKey(int32_t KeyCode, int32_t Shift, bool DoubleKey) {
+    if (KeyCode >= VirtualKey::Numpad1 && KeyCode <= VirtualKey::Numpad9) {
+        TempoKeys->KeypadDigit(KeyCode - VirtualKey::Numpad1, KeyState.PressCount);
+        return true;
+    }
+    switch (KeyCode) {
+    case VirtualKey::Add:
+        TempoKeys->KeypadPlus();
+        return true;
+    case VirtualKey::Numpad0:
+        TempoKeys->KeypadZero();
+        return true;
+    case VirtualKey::Decimal:
+        TempoKeys->KeypadDecimal(DoubleKey);
+        return true;
+    case VirtualKey::ShiftKey:
+        RhythmKeys->ShiftKey(DoubleKey);
+        return true;
+    case 'Z':
+    case 'X':
+    case 'C':
+    case 'V':
+        RhythmKeys->PresetKey(KeyCode, DoubleKey);
+        return true;
+    case 'A':
+    case 'S':
+    case 'D':
+    case 'F':
+    case 'G':
+    case 'H':
+    case 'J':
+    case 'K':
+    case 'L':
+        RhythmKeys->SlotKey(KeyCode, DoubleKey);
+        return true;
+    case VirtualKey::F2:
+        RhythmKeys->SaveRhythmFile();
+        return true;
+    case VirtualKey::F3:
+        RhythmKeys->OpenRhythmFile();
+        return true;
+    case VirtualKey::F4:
+        // Alt+F4 belongs to the window system.
+        if (Shift != VirtualKey::AltMask) {
+            RhythmKeys->EnterRhythm();
+        }
+        return true;
+    case VirtualKey::F11:
+        WaveExport->Run();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The clock, the help page, the side windows and the display mode.
+bool FormMain::WindowKey(int32_t KeyCode, bool DoubleKey) {
+    switch (KeyCode) {
+    case VirtualKey::F5:
+        if (DoubleKey) {
+            Clock->ResetTime();
+        }
+        return true;
+    case VirtualKey::F6:
+        Clock->Freeze(!Clock->Freeze());
+        return true;
+    case VirtualKey::F1:
+        ShowHelp();
+        return true;
+    case VirtualKey::F9:
+        ShowNoteBook();
+        return true;
+    case VirtualKey::Subtract:
+        ToggleDisplayMode();
+        if (KeyState.PressCount == 4) {
+            ShowListTmps();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void FormMain::ToggleDisplayMode() {
+    ShowDisplayMode(DisplayMode == 1 ? 0 : 1);
+}
+
+void FormMain::ShowHelp() {
+    // Nothing is said when the page is missing; a viewer would only show an error of its own.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(HelpPage, error) || !OpenDocument) {
+        return;
+    }
+    OpenDocument(HelpPage);
+}
+
+// Showing an open side window again brings it to the front: a second notebook would read the notes
+// as they were before the first one's changes and overwrite them when it closes.
+void FormMain::ShowNoteBook() {
+    if (noteBook && !noteBook->isHidden()) {
+        BringToFront(*noteBook);
+        return;
+    }
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    noteBook = std::make_unique<frmNoteBook>(services.MessageDialogs, folder, this);
+    noteBook->show();
+}
+
+void FormMain::ShowListTmps() {
+    if (listTmps && !listTmps->isHidden()) {
+        BringToFront(*listTmps);
+        return;
+    }
+    listTmps = std::make_unique<frmListTmps>(this);
+    listTmps->show();
+}
+
+void FormMain::BringToFront(QWidget& window) {
+    window.raise();
+    window.activateWindow();
+}
+
+bool FormMain::CloseNoteBook() {
+    if (!noteBook || noteBook->isHidden()) {
+        return true;
+    }
+    return noteBook->close();
+}
+
+void FormMain::ShowExportNotice(bool visible) {
+    if (visible) {
+        lbProgress.clear();
+    }
+    lbWave.setVisible(visible);
+    lbProgress.setVisible(visible);
 }
 
 int32_t FormMain::TempoPlus(int32_t prT) const {

@@ -3,11 +3,17 @@
 #include "CClock.h"
 #include "CMetronome.h"
 #include "CMetronomeEvents.h"
+#include "MixerPresets.h"
 #include "PendingEvents.h"
 #include "PlatformServices.h"
 #include "QtSurface.h"
+#include "RhythmCommands.h"
+#include "TempoMemoryCommands.h"
 #include "TempoMemoryState.h"
+#include "WaveExportCommand.h"
 #include "cVolume.h"
+#include "frmListTmps.h"
+#include "frmNoteBook.h"
 
 #include <QImage>
 #include <QLabel>
@@ -16,9 +22,12 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class QCloseEvent;
 class QKeyEvent;
@@ -94,6 +103,21 @@ public:
     // Shows the pendulum picture (mode 0) or the ball box (mode 1).
     void ShowDisplayMode(int32_t mode);
 
+    // The key handler: every key-down of the window, auto-repeat included, with its key code and
+    // modifier mask (VirtualKey). It counts quick repeats of one key and runs the key's command.
+    void Form_KeyDown(int32_t KeyCode, int32_t Shift);
+    // A tap recalls the mixer preset Name, a quick repeat stores the levels from before the tap.
+    void SetMixer(bool DoubleKey, std::string_view Name);
+
+    // The side windows opened from the keyboard; null while none was opened.
+    frmNoteBook* NoteBook() const { return noteBook.get(); }
+    frmListTmps* ListTmps() const { return listTmps.get(); }
+
+    // Quick repeats of one key come within this many milliseconds of each other.
+    static constexpr uint32_t RepeatInterval = 800;
+    // One step of the mixer level keys, in the mixer's own units.
+    static constexpr int32_t MixerStep = 4096;
+
     // The size of a font given in points, in pixels of a 96-dpi screen: the window is laid out in
     // such pixels, and a high-density screen scales the whole of it evenly.
     static int PointsToPixels(double points);
@@ -112,6 +136,17 @@ public:
     int32_t SwingStartTick = 0;
     int32_t SwingLength = 0;
     KeyStateRecord KeyState;
+    // The mixer presets and the larger key commands, living as long as the objects they work on.
+    std::unique_ptr<MixerPresets> Presets;
+    std::unique_ptr<TempoMemoryCommands> TempoKeys;
+    std::unique_ptr<RhythmCommands> RhythmKeys;
+    std::unique_ptr<WaveExportCommand> WaveExport;
+    // Carries the rhythm into and out of the rhythm entry dialog.
+    std::string RhythmEntryText;
+    // The help page, and the way a document is handed to the desktop's viewer without waiting for
+    // it (tests watch the request instead).
+    std::filesystem::path HelpPage;
+    std::function<void(const std::filesystem::path&)> OpenDocument;
 
     // Controls, in creation order: later ones lie above earlier ones.
     QtSurface picBall;
@@ -163,6 +198,23 @@ private:
     void EnableChange() override { Metron_EnableChange(); }
     void Progress(int32_t& percent) override { Metron_Progress(percent); }
 
+    void CreateKeyCommands();
+    // Runs the key's command; false for a key that has none.
+    bool RunKeyCommand(int32_t KeyCode, int32_t Shift, bool DoubleKey);
+    bool TempoKey(int32_t KeyCode);
+    bool EngineKey(int32_t KeyCode);
+    bool MixerKey(int32_t KeyCode, bool DoubleKey);
+    bool MemoryKey(int32_t KeyCode, int32_t Shift, bool DoubleKey);
+    bool WindowKey(int32_t KeyCode, bool DoubleKey);
+    void StepMixerLevel(int32_t KeyCode);
+    void ShowHelp();
+    void ShowNoteBook();
+    void ShowListTmps();
+    static void BringToFront(QWidget& window);
+    void ToggleDisplayMode();
+    bool CloseNoteBook();
+    void ShowExportNotice(bool visible);
+
     void PlacePendulum(QPoint rodEnd);
     void SwingPendulum();
     QRect PendulumBounds() const;
@@ -176,4 +228,7 @@ private:
     int32_t passes = 0;
     std::optional<UnloadMode> pendingClose;
     int16_t nextUnloadMode = ByCode;
+    // Modeless, one of each at a time; a closed one gives way to a new one at the next opening.
+    std::unique_ptr<frmNoteBook> noteBook;
+    std::unique_ptr<frmListTmps> listTmps;
 };
