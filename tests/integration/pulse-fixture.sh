@@ -34,10 +34,22 @@ start)
     ;;
 stop)
     if [ -d "$runtime" ]; then
+        pid=$(cat "$runtime/pulse/pid" 2>/dev/null || true)
+        # A pid file left behind by a server that died may by now name another process: only the
+        # server that logs into this folder is ours to end.
+        if [ -n "$pid" ] && ! tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null |
+            grep -qF "file:$runtime/pulseaudio.log"; then
+            pid=
+        fi
         pulseaudio --kill 2>/dev/null || true
-        # The server may refuse --kill when started as root; end it by its pid file.
-        if [ -f "$runtime/pulse/pid" ]; then
-            kill "$(cat "$runtime/pulse/pid")" 2>/dev/null || true
+        # The server may refuse --kill when started as root; end it by its pid file, and wait
+        # until it is gone, so that a server started next in the same folder does not meet it.
+        if [ -n "$pid" ]; then
+            kill "$pid" 2>/dev/null || true
+            for _ in $(seq 50); do
+                kill -0 "$pid" 2>/dev/null || break
+                sleep 0.1
+            done
         fi
     fi
     ;;

@@ -1,0 +1,33 @@
+#include "SampleBank.h"
+
+#include "SampleFile.h"
+
+#include <array>
+
+namespace {
+constexpr std::array<std::string_view, 4> RhythmSamples{"boom.wav", "boomi.wav", "bassdrum.wav",
+                                                        "snare.wav"};
+}
+
+SampleBank SampleBank::Load(const std::filesystem::path& folder) {
+    return Load(folder, RhythmSamples);
+}
+
+SampleBank SampleBank::Load(const std::filesystem::path& folder,
+                            std::span<const std::string_view> names) {
+    std::vector<Sample> loaded;
+    for (const std::string_view name : names) {
+        auto words = SampleFile::Read(folder / name);
+        loaded.push_back({std::string(name), words ? std::move(*words) : std::vector<int16_t>{}});
+    }
+    return SampleBank(std::move(loaded));
+}
+
+int32_t SampleBank::Find(std::string_view name) const {
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (samples[i].name == name && !samples[i].words.empty()) {
+            return static_cast<int32_t>(i);
+        }
+    }
+    return -1;
+}

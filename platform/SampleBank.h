@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The samples that the sound output can play, each under its bare file name. Loaded once, before
+// playback starts, and never changed afterwards, so the audio thread reads the words without a
+// lock. A file that could not be read stays in the bank without words: its name plays nothing.
+class SampleBank {
+public:
+    struct Sample {
+        std::string name;
+        std::vector<int16_t> words;
+    };
+
+    SampleBank() = default;
+    explicit SampleBank(std::vector<Sample> samples)
+        : samples(std::move(samples)) {}
+
+    // The four samples of the rhythm's sound symbols, from the given folder.
+    static SampleBank Load(const std::filesystem::path& folder);
+    static SampleBank Load(const std::filesystem::path& folder,
+                           std::span<const std::string_view> names);
+
+    // The index of a sample that has words, or -1.
+    int32_t Find(std::string_view name) const;
+    std::span<const int16_t> Words(int32_t index) const {
+        return samples[static_cast<std::size_t>(index)].words;
+    }
+    std::size_t Size() const { return samples.size(); }
+
+private:
+    std::vector<Sample> samples;
+};

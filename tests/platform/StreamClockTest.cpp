@@ -1,0 +1,161 @@
+#include "StreamClock.h"
+
+#include <cmath>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+constexpr double Rate = 44100.0;
+constexpr int64_t Buffer = 220;
+
+// A device whose sample clock runs `ppm` off the tick clock. It asks for each buffer the moment it
+// has room; the audio thread answers up to `maxDelayMs` late, and now and then `stallMs` late.
+struct Device {
+    double ppm = 0.0;
+    double maxDelayMs = 0.0;
+    double stallMs = 0.0;
+    double startMs = 1000.0;
+    std::mt19937 random{7};
+
+    double TrueMs(int64_t frame) const {
+        return startMs + static_cast<double>(frame) * 1000.0 / (Rate * (1.0 + ppm * 1e-6));
+    }
+    double TrueFrame(double ms) const {
+        return (ms - startMs) * Rate * (1.0 + ppm * 1e-6) / 1000.0;
+    }
+    double Report(int64_t frame) {
+        std::uniform_real_distribution<double> delay(0.0, maxDelayMs);
+        const bool stalled = stallMs > 0.0 && random() % 97 == 0;
+        return TrueMs(frame) + delay(random) + (stalled ? stallMs : 0.0);
+    }
+};
+
+int64_t Feed(StreamClock& clock, Device& device, int64_t from, double seconds) {
+    const auto buffers = static_cast<int64_t>(seconds * Rate / Buffer);
+    for (int64_t b = 0; b < buffers; ++b) {
+        clock.Observe(from, device.Report(from));
+        from += Buffer;
+    }
+    return from;
+}
+
+TEST(StreamClock, FindsTheDeviceRateFromPunctualReports) {
+    StreamClock clock(Rate);
+    Device device{.ppm = 330.0};
+    const int64_t end = Feed(clock, device, 0, 5.0);
+    EXPECT_NEAR(clock.MsPerFrame(), 1000.0 / (Rate * 1.00033), 1e-10);
+    const double later = device.TrueMs(end) + 50.0;
+    EXPECT_NEAR(clock.FrameAt(later), device.TrueFrame(later), 0.01);
+}
+
+TEST(StreamClock, SettlesAfterAFewSecondsOfSteadyReports) {
+    StreamClock clock(Rate);
+    Device device{.ppm = -200.0, .maxDelayMs = 1.0};
+    EXPECT_FALSE(clock.Valid());
+    const int64_t next = Feed(clock, device, 0, 2.5);
+    EXPECT_TRUE(clock.Valid());
+    EXPECT_FALSE(clock.Settled());
+    Feed(clock, device, next, 1.0);
+    EXPECT_TRUE(clock.Settled());
+}
+
+// Late answers of a busy audio thread must neither pull the line late nor make it wobble: it sits
+// at the punctual reports, and from one quarter second to the next it moves by a fraction of a
+// sample.
+TEST(StreamClock, LateReportsNeitherPullNorShakeTheLine) {
+    StreamClock clock(Rate);
+    Device device{.ppm = -420.0, .maxDelayMs = 1.0, .stallMs = 15.0};
+    int64_t frame = Feed(clock, device, 0, 30.0);
+    double worstError = 0.0;
+    double worstStep = 0.0;
+    double previous = 0.0;
+    for (int b = 0; b < 6000; ++b) {
+        clock.Observe(frame, device.Report(frame));
+        frame += Buffer;
+        const double probe = device.TrueMs(frame) + 40.0;
+        const double mapped = clock.FrameAt(probe);
+        worstError = std::max(worstError, std::abs(mapped - device.TrueFrame(probe)));
+        if (b > 0) {
+            worstStep = std::max(worstStep, std::abs(mapped - previous - Buffer));
+        }
+        previous = mapped;
+    }
+    EXPECT_LT(worstError, 2.0);
+    EXPECT_LT(worstStep, 0.3);
+    EXPECT_EQ(clock.Restarts(), 0);
+}
+
+// A device clock that warms up and slows by 100 ppm in two minutes, faster than a real one: the
+// line lags it by a few frames and a few ppm.
+TEST(StreamClock, FollowsADeviceClockThatDrifts) {
+    StreamClock clock(Rate);
+    double ms = 0.0;
+    int64_t frame = 0;
+    double worst = 0.0;
+    double ppm = 300.0;
+    while (frame < static_cast<int64_t>(120 * Rate)) {
+        ppm = 300.0 - 100.0 * static_cast<double>(frame) / (120 * Rate);
+        clock.Observe(frame, ms);
+        if (frame > static_cast<int64_t>(10 * Rate)) {
+            worst = std::max(worst, std::abs(clock.FrameAt(ms) - static_cast<double>(frame)));
+        }
+        frame += Buffer;
+        ms += Buffer * 1000.0 / (Rate * (1.0 + ppm * 1e-6));
+    }
+    EXPECT_LT(worst, 5.0);
+    const double rateError = (1000.0 / (Rate * (1.0 + ppm * 1e-6))) / clock.MsPerFrame() - 1.0;
+    EXPECT_LT(std::abs(rateError), 15e-6);
+    EXPECT_EQ(clock.Restarts(), 0);
+}
+
+// A whole quarter second in which the audio thread answered 10 ms late is still a delay.
+TEST(StreamClock, OneLateWindowIsIgnored) {
+    StreamClock clock(Rate);
+    Device device{.ppm = 100.0};
+    int64_t frame = Feed(clock, device, 0, 5.0);
+    const double probe = device.TrueMs(frame) + 400.0;
+    const double before = clock.FrameAt(probe);
+    device.startMs += 10.0;
+    frame = Feed(clock, device, frame, 0.3);
+    device.startMs -= 10.0;
+    Feed(clock, device, frame, 0.3);
+    EXPECT_EQ(clock.Restarts(), 0);
+    EXPECT_NEAR(clock.FrameAt(probe), before, 0.05);
+    EXPECT_TRUE(clock.Settled());
+}
+
+// The stream stalled for 40 ms (an underrun): every frame is now asked for 40 ms later than
+// before. The fit starts over from the new position but keeps the device's rate.
+TEST(StreamClock, ABreakInTheStreamStartsTheFitAfresh) {
+    StreamClock clock(Rate);
+    Device device{.ppm = 250.0, .maxDelayMs = 0.5};
+    int64_t frame = Feed(clock, device, 0, 5.0);
+    const double rate = clock.MsPerFrame();
+    device.startMs += 40.0;
+    frame = Feed(clock, device, frame, 0.8);
+    EXPECT_EQ(clock.Restarts(), 1);
+    EXPECT_FALSE(clock.Settled());
+    EXPECT_NEAR(clock.MsPerFrame() / rate, 1.0, 1e-6);
+    const double soon = device.TrueMs(frame) + 30.0;
+    EXPECT_NEAR(clock.FrameAt(soon), device.TrueFrame(soon), 1.0);
+    frame = Feed(clock, device, frame, 3.0);
+    EXPECT_TRUE(clock.Settled());
+}
+
+// At start-up the device takes a few buffers at once to fill its queue, then pauses for most of a
+// second until it plays.
+TEST(StreamClock, StartUpBurstDoesNotSpoilTheFit) {
+    StreamClock clock(Rate);
+    for (int64_t b = 0; b < 5; ++b) {
+        clock.Observe(b * Buffer, 0.01 * static_cast<double>(b));
+    }
+    Device device{.ppm = 500.0, .maxDelayMs = 0.3, .startMs = 800.0};
+    const int64_t frame = Feed(clock, device, 5 * Buffer, 4.0);
+    EXPECT_TRUE(clock.Settled());
+    const double probe = device.TrueMs(frame);
+    EXPECT_NEAR(clock.FrameAt(probe), device.TrueFrame(probe), 0.5);
+}
+
+} // namespace
