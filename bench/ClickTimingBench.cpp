@@ -17,6 +17,7 @@
 #include "ClickOnsets.h"
 #include "MonitorRecorder.h"
 #include "PortAudioSoundOutput.h"
+#include "PrivateAudioServer.h"
 #include "SteadyTickSource.h"
 
 #include <atomic>
@@ -30,27 +31,6 @@
 namespace {
 
 constexpr const char* DefaultRhythm = "4 xxxx (xxxx xxxx xxxx xxxx)0";
-
-class PrivateServer {
-public:
-    PrivateServer() {
-        setenv("XDG_RUNTIME_DIR", PULSARA_BENCH_RUNTIME, 1);
-        setenv("HOME", PULSARA_BENCH_RUNTIME, 1);
-        setenv("PULSE_RUNTIME_PATH", PULSARA_BENCH_RUNTIME "/pulse", 1);
-        unsetenv("PULSE_SERVER");
-        ok = std::system(Command("start").c_str()) == 0;
-    }
-    ~PrivateServer() { std::system(Command("stop").c_str()); }
-    PrivateServer(const PrivateServer&) = delete;
-    PrivateServer& operator=(const PrivateServer&) = delete;
-    bool ok = false;
-
-private:
-    static std::string Command(const char* action) {
-        return std::string("'") + PULSARA_PULSE_FIXTURE + "' " + action + " '" +
-               PULSARA_BENCH_RUNTIME + "'";
-    }
-};
 
 // Keeps one core fully busy for as long as it lives.
 class BusyCore {
@@ -150,7 +130,7 @@ bool Run(SteadyTickSource& ticks, PortAudioSoundOutput& sound, int32_t bpm, bool
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 60.0;
-    PrivateServer server;
+    PrivateAudioServer server(PULSARA_PULSE_FIXTURE, PULSARA_BENCH_RUNTIME);
     if (!server.ok) {
         std::printf("cannot start the private PulseAudio server\n");
         return 1;

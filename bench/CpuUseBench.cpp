@@ -17,6 +17,7 @@
 
 #include "ClickOnsets.h"
 #include "MonitorRecorder.h"
+#include "PrivateAudioServer.h"
 
 #include <atomic>
 #include <chrono>
@@ -42,26 +43,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::string Command(const char* action) {
-    return std::string("'") + PULSARA_PULSE_FIXTURE + "' " + action + " '" + PULSARA_BENCH_RUNTIME +
-           "'";
-}
-
-class PrivateServer {
-public:
-    PrivateServer() {
-        setenv("XDG_RUNTIME_DIR", PULSARA_BENCH_RUNTIME, 1);
-        setenv("HOME", PULSARA_BENCH_RUNTIME, 1);
-        setenv("PULSE_RUNTIME_PATH", PULSARA_BENCH_RUNTIME "/pulse", 1);
-        unsetenv("PULSE_SERVER");
-        ok = std::system(Command("start").c_str()) == 0;
-    }
-    ~PrivateServer() { std::system(Command("stop").c_str()); }
-    PrivateServer(const PrivateServer&) = delete;
-    PrivateServer& operator=(const PrivateServer&) = delete;
-    bool ok = false;
-};
 
 // A child process that is ended (SIGTERM, then SIGKILL) when the object goes, unless it ended
 // before.
@@ -277,7 +258,7 @@ bool SendSpace(const std::string& display) {
 
 int main(int argc, char** argv) {
     const auto length = std::chrono::seconds(argc > 1 ? std::atoi(argv[1]) : 60);
-    PrivateServer server;
+    PrivateAudioServer server(PULSARA_PULSE_FIXTURE, PULSARA_BENCH_RUNTIME);
     if (!server.ok) {
         std::printf("the private PulseAudio server did not start\n");
         return 1;

@@ -4,7 +4,7 @@
 #include "fakes/MemorySettingsStore.h"
 #include "fakes/RecordingSoundOutput.h"
 #include "fakes/ScriptedDialogs.h"
-#include "windows/TempFolder.h"
+#include "fakes/TempFolder.h"
 
 #include <cstdio>
 #include <cstdlib>

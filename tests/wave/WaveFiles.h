@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fakes/TempFolder.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -9,36 +11,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-// A private folder per test, removed with everything in it afterwards.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pulsara-wave-XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("no temporary folder");
-        }
-        path = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::filesystem::path operator/(const std::string& name) const { return path / name; }
-
-    std::set<std::string> Names() const {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path)) {
-            names.insert(entry.path().filename().string());
-        }
-        return names;
-    }
-
-    std::filesystem::path path;
-};
 
 // Sample files whose every word tells which file and which word it is, so that a copy from the
 // wrong file or the wrong offset shows: word i of sample k (boom 1, boomi 2, bassdrum 3, snare 4)

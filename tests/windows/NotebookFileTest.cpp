@@ -1,7 +1,7 @@
 // The notebook's file: its exact layout, quotes, foreign files and failed writes.
 #include "NotebookFile.h"
 
-#include "TempFolder.h"
+#include "fakes/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,7 @@
 // The windows as they appear: grabbed from the offscreen screen. With PULSARA_GRAB_DIR set the
 // pictures are also saved there as PNG files, to look at.
 #include "FormT.h"
-#include "TempFolder.h"
+#include "fakes/TempFolder.h"
 #include "fakes/ScriptedDialogs.h"
 #include "frmListTmps.h"
 #include "frmNoteBook.h"

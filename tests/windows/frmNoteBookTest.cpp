@@ -1,7 +1,7 @@
 // The notebook window: what it reads when opened, writes when closed, and does when it cannot.
 #include "frmNoteBook.h"
 
-#include "TempFolder.h"
+#include "fakes/TempFolder.h"
 #include "fakes/ScriptedDialogs.h"
 
 #include <QApplication>
