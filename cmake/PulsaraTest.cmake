@@ -27,3 +27,18 @@ function(pulsara_add_test name)
         set_tests_properties(${name} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
     endif()
 endfunction()
+
+# pulsara_pulse_runtime(<var> <name>): a runtime folder for a private PulseAudio server, in the build
+# folder where it fits. The server's socket lies in <runtime>/pulse/native, and a socket path may
+# not exceed 107 bytes, so a deep build folder gets a short folder under /tmp instead.
+set(PULSARA_PULSE_FIXTURE_SCRIPT ${PROJECT_SOURCE_DIR}/tests/integration/pulse-fixture.sh)
+function(pulsara_pulse_runtime var name)
+    set(runtime ${CMAKE_BINARY_DIR}/${name})
+    string(LENGTH "${runtime}/pulse/native" socket_length)
+    if(socket_length GREATER 100)
+        string(MD5 hash "${CMAKE_BINARY_DIR}")
+        string(SUBSTRING "${hash}" 0 12 hash)
+        set(runtime /tmp/pulsara-${name}-${hash})
+    endif()
+    set(${var} ${runtime} PARENT_SCOPE)
+endfunction()
