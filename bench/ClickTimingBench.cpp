@@ -95,9 +95,7 @@ bool Run(SteadyTickSource& ticks, PortAudioSoundOutput& sound, int32_t bpm, bool
     int64_t restarts = 0;
     {
         const std::unique_ptr<BusyCore> load = busy ? std::make_unique<BusyCore>() : nullptr;
-        // The null sink changes its timing when a stream joins it; the output's clock follows
-        // within seconds, and the clicks are measured after that.
-        ticks.Sleep(5000);
+        ticks.Sleep(2000);
         late = sound.Player()->LateStarts();
         restarts = sound.Player()->ClockRestarts();
         PlayDefaultRhythm(ticks, sound, bpm, seconds);
@@ -135,13 +133,22 @@ int main(int argc, char** argv) {
         std::printf("cannot start the private PulseAudio server\n");
         return 1;
     }
+    // A recorder joining the null sink changes the sink's timing, and the sound server's timing
+    // estimates take a quarter minute to settle on the new one. This recorder joins before the
+    // output opens and stays to the end, so the sink keeps one timing throughout and each run's own
+    // recorder (with the same latency) changes nothing.
+    MonitorRecorder standing;
+    if (!standing.Start() || !standing.WaitForData(std::chrono::seconds(5))) {
+        std::printf("cannot record the null sink's monitor\n");
+        return 1;
+    }
     SteadyTickSource ticks;
     PortAudioSoundOutput sound(ticks);
     if (!sound.IsOpen()) {
         std::printf("no audio device\n");
         return 1;
     }
-    for (int waited = 0; waited < 15000 && !sound.Settled(); waited += 10) {
+    for (int waited = 0; waited < 30000 && !sound.Settled(); waited += 10) {
         ticks.Sleep(10);
     }
     std::printf("output latency %.1f ms (due tick to the device); %.0f s per run\n",

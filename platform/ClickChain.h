@@ -1,14 +1,21 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 // Turns the exact stream positions of successive clicks into whole frames. A click is placed by
 // its grid distance from the click before, which keeps successive clicks exactly as far apart as
 // their due ticks; the exact position that the stream clock gives only steers that chain slowly,
 // and takes over outright when the chain is far off it (the stream broke off, or the clock started
-// anew). Rounding costs each click up to three quarters of a frame, but the distances between
-// successive clicks take only two neighbouring values, even where the grid distance is almost a
-// whole number of frames and the clock trembles in its last decimals.
+// anew). Rounding costs each click up to three quarters of a frame.
+//
+// Each grid distance keeps the pair of neighbouring spacings it was first given. The stream clock
+// measures the device's rate only to a few millionths; where the grid distance is almost a whole
+// number of frames, that trembling would otherwise make the spacing take three values (22050,
+// 22051 and 22052 frames), an audible unevenness of a sample. Within its pair a spacing can follow
+// any rate between its two values; the pair moves by a frame only when a click has come more than
+// PairSlackFrames off its exact place.
 class ClickChain {
 public:
     // The frame for a click due at dueMs whose exact position the stream clock puts at
@@ -25,10 +32,28 @@ public:
     // A click lies the rounded grid distance after the one before, moved by a frame towards its
     // exact place only when it would lie further than this from it.
     static constexpr double SlackFrames = 0.75;
+    // A click may lie this far (a quarter of a millisecond) from its exact place before its pair
+    // moves: far enough that the lag of the steering behind a clock whose rate was a few ppm off
+    // at first does not move it.
+    static constexpr double PairSlackFrames = 10.0;
 
 private:
+    // The shorter of the two spacings that clicks this far apart on the grid take.
+    struct Pair {
+        int64_t dueDistanceUs = 0;
+        int64_t shorter = 0;
+    };
+
+    int64_t Chained(double dueMs, double exact, double frames);
+    Pair& PairFor(double dueDistanceMs, double frames);
+
     bool chained = false;
     double lastDueMs = 0.0;
     double lastExact = 0.0;
     int64_t lastFrame = 0;
+    // A rhythm has few distinct grid distances; an accelerando, whose every distance is new,
+    // overwrites the oldest.
+    std::array<Pair, 8> pairs{};
+    std::size_t pairCount = 0;
+    std::size_t nextPair = 0;
 };

@@ -77,7 +77,7 @@ bool PortAudioSoundOutput::Open(const std::filesystem::path& sampleFolder) {
         }
         const PaStreamParameters parameters{device, tried, paInt16, latency, nullptr};
         if (Pa_OpenStream(&opened, nullptr, &parameters, SamplePlayer::FramesPerSecond,
-                          paFramesPerBufferUnspecified, paNoFlag, &Callback, this) == paNoError) {
+                          FramesPerBuffer, paNoFlag, &Callback, this) == paNoError) {
             channels = tried;
             break;
         }
@@ -88,10 +88,13 @@ bool PortAudioSoundOutput::Open(const std::filesystem::path& sampleFolder) {
     }
     stream.reset(opened);
     deviceLatencyMs = Pa_GetStreamInfo(opened)->outputLatency * 1000.0;
-    // A request may come this late and still be placed on its frame: half the device's latency
-    // covers one buffer (the device asks in quarters of it), the rest the main loop's lateness.
+    // A request may come this late and still be placed on its frame: after the main loop's own
+    // lateness it waits at most one buffer for the next callback, whose buffer is played after
+    // the device's and the sound server's latency.
+    const double bufferMs = 1000.0 * FramesPerBuffer / SamplePlayer::FramesPerSecond;
     player = std::make_unique<SamplePlayer>(SampleBank::Load(sampleFolder),
-                                            deviceLatencyMs / 2.0 + LatenessMarginMs);
+                                            LatenessMarginMs + bufferMs + deviceLatencyMs +
+                                                ServerAllowanceMs);
     return Start(opened, Pa_GetHostApiInfo(info->hostApi)->type == paALSA);
 }
 
@@ -115,13 +118,24 @@ void PortAudioSoundOutput::PlaySample(std::string_view fileName, double dueTick)
 }
 
 int PortAudioSoundOutput::Callback(const void*, void* output, unsigned long frames,
-                                   const PaStreamCallbackTimeInfo*, unsigned long, void* self) {
+                                   const PaStreamCallbackTimeInfo* timeInfo, unsigned long,
+                                   void* self) {
     auto& out = *static_cast<PortAudioSoundOutput*>(self);
-    // The moment the device asked for the buffer; its own estimate of the delay until the buffer
-    // is heard wanders by a quarter of a millisecond through the sound server and is not used.
     const std::chrono::duration<double, std::milli> now =
         std::chrono::steady_clock::now() - out.origin;
     out.player->Render(std::span(static_cast<int16_t*>(output), frames * out.channels),
-                       out.channels, now.count());
+                       out.channels, now.count() + out.DelayMs(timeInfo));
     return paContinue;
+}
+
+// The device's own estimate of how long until the buffer is played, taken at the moment it asked
+// for it: a late audio thread finds the device's queue emptier and the delay shorter, so the
+// moment of playing stays put. The sound server asks in bursts and rounds, which makes the moment
+// of asking alone a poor measure. A host that gives no estimate gets the stream's latency.
+double PortAudioSoundOutput::DelayMs(const PaStreamCallbackTimeInfo* timeInfo) const {
+    if (timeInfo == nullptr) {
+        return deviceLatencyMs;
+    }
+    const double delayMs = (timeInfo->outputBufferDacTime - timeInfo->currentTime) * 1000.0;
+    return delayMs > 0.0 && delayMs < 1000.0 ? delayMs : deviceLatencyMs;
 }

@@ -26,16 +26,23 @@ public:
     void PlaySample(std::string_view fileName, double dueTick) override;
 
     bool IsOpen() const { return stream != nullptr; }
-    // From a step's due tick to the moment its sample leaves the device.
-    double OutputLatencyMs() const { return player ? player->LatencyMs() + deviceLatencyMs : 0.0; }
+    // From a step's due tick to the moment its sample is played.
+    double OutputLatencyMs() const { return player ? player->LatencyMs() : 0.0; }
     // The stream runs and its clock is fitted well enough to place samples to the frame.
     bool Settled() const { return player && player->Settled(); }
     const SamplePlayer* Player() const { return player.get(); }
 
-    static constexpr double SuggestedDeviceLatency = 0.020;
+    // The device is asked for buffers of this many frames, four of them in flight: few enough
+    // wake-ups of the audio threads to cost little, and enough buffered sound to ride out a sound
+    // server that is kept waiting by a busy machine.
+    static constexpr unsigned long FramesPerBuffer = 512;
+    static constexpr double SuggestedDeviceLatency = 4 * FramesPerBuffer / 44100.0;
     // Lateness of a request that is still placed on its frame: the main loop sleeps 1 ms between
     // passes and may be held up a few more by the rest of the window.
     static constexpr double LatenessMarginMs = 12.0;
+    // What a sound server adds to the device's own latency: PulseAudio's null sink and its
+    // monitor add up to 22 ms here.
+    static constexpr double ServerAllowanceMs = 25.0;
 
 private:
     struct Session;
@@ -48,6 +55,7 @@ private:
     static int Callback(const void* input, void* output, unsigned long frames,
                         const PaStreamCallbackTimeInfo* timeInfo, unsigned long statusFlags,
                         void* self);
+    double DelayMs(const PaStreamCallbackTimeInfo* timeInfo) const;
 
     std::chrono::steady_clock::time_point origin;
     std::unique_ptr<Session> session;

@@ -16,10 +16,10 @@ void SamplePlayer::PlaySample(std::string_view fileName, double dueTick) {
     }
 }
 
-void SamplePlayer::Render(std::span<int16_t> out, int32_t channels, double nowMs) {
+void SamplePlayer::Render(std::span<int16_t> out, int32_t channels, double playMs) {
     const auto frames = static_cast<int64_t>(out.size()) / channels;
     const int64_t start = framesRendered;
-    clock.Observe(start, nowMs);
+    clock.Observe(start, playMs);
     settled.store(clock.Settled(), std::memory_order_relaxed);
     clockRestarts.store(clock.Restarts(), std::memory_order_relaxed);
     TakeRequests(start);

@@ -13,13 +13,12 @@
 #include <string_view>
 
 // One voice that plays the bank's samples into a sound stream, each starting at the very frame
-// that belongs to its step's due tick plus a fixed latency: the frame that the device asks for
-// that much later than the step was due (and then plays after its own, constant, delay). The
-// stream clock says where that frame lies; the click chain keeps successive clicks evenly apart.
-// Requests come from the main thread through a lock-free queue; Render runs on the audio thread
-// and neither allocates, blocks nor touches a file. A request whose frame lies in a later buffer
-// waits for it; one whose frame has already gone by starts at once. A new sample cuts off the one
-// still sounding.
+// that belongs to its step's due tick plus a fixed latency: the frame that the device plays
+// that much later than the step was due. The stream clock says where that frame lies; the click
+// chain keeps successive clicks evenly apart. Requests come from the main thread through a
+// lock-free queue; Render runs on the audio thread and neither allocates, blocks nor touches a
+// file. A request whose frame lies in a later buffer waits for it; one whose frame has already gone
+// by starts at once. A new sample cuts off the one still sounding.
 class SamplePlayer final : public SoundOutput {
 public:
     static constexpr double FramesPerSecond = 44100.0;
@@ -37,8 +36,8 @@ public:
     void PlaySample(std::string_view fileName, double dueTick) override;
 
     // Audio thread. Fills one buffer of interleaved frames, the same signal on every channel.
-    // nowMs is the tick at which the device asked for the buffer.
-    void Render(std::span<int16_t> out, int32_t channels, double nowMs);
+    // playMs is the tick at which the device expects to play the buffer's first frame.
+    void Render(std::span<int16_t> out, int32_t channels, double playMs);
 
     double LatencyMs() const { return latencyMs; }
     bool Settled() const { return settled.load(std::memory_order_relaxed); }

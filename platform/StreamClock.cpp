@@ -13,33 +13,61 @@ void StreamClock::Observe(int64_t frame, double ms) {
         started = true;
         refFrame = frame;
         refMs = ms;
-        windowStartMs = ms;
-        candidate = p;
-        return;
-    }
-    if (ms - windowStartMs >= WindowMs) {
+        OpenWindow(p);
+    } else if (ms - window.startMs >= WindowMs) {
         CloseWindow();
-        windowStartMs = ms;
-        candidate = p;
-    } else if (Residual(p) < Residual(candidate)) {
-        candidate = p;
+        OpenWindow(p);
+    }
+    const double frames = static_cast<double>(frame - window.base.frame);
+    const double sinceBase = ms - window.base.ms;
+    // Before the first window has placed the line there is no line to be off.
+    if (!primed || std::abs(Residual(p)) <= BreakMs) {
+        window.onFrames += frames;
+        window.onMs += sinceBase;
+        ++window.on;
+    } else {
+        window.offFrames += frames;
+        window.offMs += sinceBase;
+        ++window.off;
     }
 }
 
+void StreamClock::OpenWindow(const Point& p) {
+    window = Window{};
+    window.startMs = p.ms;
+    window.base = p;
+}
+
+// The window's mean report; the frame is rounded, which moves the mean by at most half a frame
+// along the line, not off it.
 void StreamClock::CloseWindow() {
-    if (count > 0 && std::abs(Residual(candidate)) > BreakMs) {
-        if (++breaks < BreaksBeforeRestart) {
-            return;
-        }
-        Restart(candidate);
-        return;
+    const bool moved = window.off > window.on;
+    const double frames = moved ? window.offFrames / window.off : window.onFrames / window.on;
+    const double ms = moved ? window.offMs / window.off : window.onMs / window.on;
+    const auto shift = static_cast<int64_t>(std::llround(frames));
+    const Point mean{window.base.frame + shift,
+                     window.base.ms + ms + (static_cast<double>(shift) - frames) * msPerFrame};
+    if (!primed || (count == 0 && moved)) {
+        // The first quarter second holds the stream's start, when a device fills its queue in a
+        // burst and its first estimates are rough: it places the line, but is no point of it; so
+        // does the next window if that line was far off.
+        primed = true;
+        refFrame = mean.frame;
+        refMs = mean.ms;
+    } else if (!moved) {
+        breaks = 0;
+        Add(mean);
+    } else if (++breaks >= BreaksBeforeRestart) {
+        Restart(mean);
     }
-    breaks = 0;
+}
+
+void StreamClock::Add(const Point& p) {
     if (count == MaxPoints) {
         first = (first + 1) % MaxPoints;
         --count;
     }
-    points[(first + count) % MaxPoints] = candidate;
+    points[(first + count) % MaxPoints] = p;
     ++count;
     Fit();
 }
@@ -56,7 +84,7 @@ void StreamClock::Restart(const Point& p) {
 }
 
 // Least squares through the kept points, in coordinates relative to the newest point. Until the
-// points span most of a second their slope says little, and the line keeps the slope it had (the
+// points span a few seconds their slope says little, and the line keeps the slope it had (the
 // nominal rate at first) and only moves to their mean.
 void StreamClock::Fit() {
     const Point& newest = points[(first + count - 1) % MaxPoints];

@@ -5,13 +5,14 @@
 #include <cstdint>
 
 // Maps the frames of a sound stream onto the tick clock (milliseconds). The stream reports, once
-// per buffer, the frame the buffer starts with and the tick at which the device asked for it. The
-// device asks as soon as it has room, never earlier, but the audio thread may answer late, so
-// each report is the truth plus a delay of anything from nothing to many milliseconds. The clock
-// therefore keeps, of every quarter second, only the report that lies earliest against its line,
-// and fits a straight line through those over the last half minute: the line moves by a fraction
-// of a sample from one quarter second to the next, yet follows the device's sample clock, which
-// may run a few hundred ppm off the system clock.
+// per buffer, the frame the buffer starts with and the tick at which the device expects to play
+// it: the moment of the report plus the device's own estimate of the delay until then. Because
+// the delay is measured at the moment of the report, a late audio thread does not make the report
+// late; what remains is the estimate's noise, a few hundredths of a millisecond either way, and a
+// slow wandering as the sound server smooths its timing. The clock therefore averages the reports
+// of every quarter second and fits a straight line through those averages over the last half
+// minute: the line moves by a fraction of a sample from one quarter second to the next, yet
+// follows the device's sample clock, which may run a few hundred ppm off the system clock.
 class StreamClock {
 public:
     explicit StreamClock(double framesPerSecond);
@@ -30,11 +31,15 @@ public:
 
     static constexpr double WindowMs = 250.0;
     static constexpr std::size_t MaxPoints = 120;
-    static constexpr std::size_t SettlePoints = 12;
-    // Fewer points than this, spanning well under a second, leave the slope as it was.
-    static constexpr std::size_t SlopePoints = 4;
-    // The earliest report of a whole window this far off the line is no delay but a stream that
-    // moved; two such windows in a row start the fit over.
+    // The sound server's timing estimates take several seconds to settle after a stream starts;
+    // ten seconds of points also pin the slope to a ppm or two.
+    static constexpr std::size_t SettlePoints = 40;
+    // Fewer points than this, spanning under two seconds, leave the slope as it was: over a
+    // shorter span the estimate's noise would tilt it by tens of ppm.
+    static constexpr std::size_t SlopePoints = 8;
+    // A report this far off the line is no noise but a stream that moved; a window in which most
+    // reports are that far off counts as a break, and two such windows in a row start the fit
+    // over.
     static constexpr double BreakMs = 2.0;
     static constexpr int BreaksBeforeRestart = 2;
     // No real device runs this far off its nominal rate; a wilder fit is held inside it.
@@ -45,11 +50,23 @@ private:
         int64_t frame = 0;
         double ms = 0.0;
     };
+    // The reports of one quarter second, those on the line and those off it apart, summed
+    // relative to the window's first report.
+    struct Window {
+        double startMs = 0.0;
+        Point base;
+        double onFrames = 0.0, onMs = 0.0;
+        int on = 0;
+        double offFrames = 0.0, offMs = 0.0;
+        int off = 0;
+    };
 
     double Residual(const Point& p) const {
         return p.ms - refMs - static_cast<double>(p.frame - refFrame) * msPerFrame;
     }
+    void OpenWindow(const Point& p);
     void CloseWindow();
+    void Add(const Point& p);
     void Restart(const Point& p);
     void Fit();
 
@@ -58,8 +75,8 @@ private:
     int64_t refFrame = 0;
     double refMs = 0.0;
     bool started = false;
-    double windowStartMs = 0.0;
-    Point candidate;
+    bool primed = false;
+    Window window;
     std::array<Point, MaxPoints> points{};
     std::size_t first = 0;
     std::size_t count = 0;

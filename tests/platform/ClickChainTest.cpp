@@ -64,14 +64,29 @@ TEST(ClickChain, TremblingClockHalfwayBetweenFramesKeepsOneSpacing) {
 
 // The clock's positions drift 5 ppm from the rate the chain was given: the chain follows them, a
 // frame at a time, without leaving two neighbouring spacings, and lags them by no more than the
-// drift of its steering time (0.1 ms, 4.4 frames).
+// drift of its steering time (0.1 ms, 4.4 frames) and the slack of its pair of spacings.
 TEST(ClickChain, FollowsTheClockWhereItDriftsFromTheGrid) {
     ClickChain chain;
     const auto placed =
         PlaceGrid(chain, 600, 500.0, [](int i) { return 300.25 + 22050.0 * (1.0 - 5e-6) * i; });
     const auto spacings = placed.Spacings();
     EXPECT_EQ(*spacings.rbegin() - *spacings.begin(), 1);
-    EXPECT_LT(placed.worstOff, 4.41 + ClickChain::SlackFrames + 0.5);
+    EXPECT_LT(placed.worstOff, 4.41 + ClickChain::PairSlackFrames + 1.0);
+}
+
+// The grid distance is a hair under a whole number of frames (22050.96), and the clock's rate
+// trembles by 5 ppm, a tenth of a frame per click, while its positions scatter by half a frame:
+// re-rounding the distance at every click would mix 22050, 22051 and 22052.
+TEST(ClickChain, AlmostWholeGridDistanceKeepsToTwoSpacings) {
+    ClickChain chain;
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> scatter(-0.5, 0.5);
+    const auto placed = PlaceGrid(
+        chain, 240, 500.0, [&](int i) { return 1000.3 + 22050.96 * i + scatter(random); },
+        [](int i) { return MsPerFrame / (1.0 + 44e-6 + 5e-6 * std::sin(i / 7.0)); });
+    const auto spacings = placed.Spacings();
+    EXPECT_EQ(spacings, (std::set<int64_t>{22050, 22051}));
+    EXPECT_LT(placed.worstOff, ClickChain::PairSlackFrames + 1.0);
 }
 
 // The clock moved by a few frames: the chain does not jump but comes over within half a minute,
