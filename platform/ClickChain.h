@@ -25,15 +25,17 @@ public:
     void Break() { chained = false; }
 
     // The chain follows the stream clock by the share of its offset that the time since the last
-    // click is of SteerMs: slowly enough that the clock's trembling hardly reaches the clicks.
-    static constexpr double SteerMs = 20000.0;
+    // click is of SteerMs: slowly enough that the clock's trembling (a frame or so) hardly reaches
+    // the clicks, fast enough that a rate some ppm off, as the clock's is for a while after the
+    // stream starts, leaves the chain no more than a frame or two behind.
+    static constexpr double SteerMs = 2000.0;
     // Further off than this, the chain gives way to the clock at once.
     static constexpr double SnapFrames = 44.1;
     // A click lies the rounded grid distance after the one before, moved by a frame towards its
     // exact place only when it would lie further than this from it.
     static constexpr double SlackFrames = 0.75;
     // A click may lie this far (a quarter of a millisecond) from its exact place before its pair
-    // moves: far enough that the lag of the steering behind a clock whose rate was a few ppm off
+    // moves: far enough that the steering's lag behind a clock whose rate is off by tens of ppm
     // at first does not move it.
     static constexpr double PairSlackFrames = 10.0;
 
