@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
         std::printf("no audio device\n");
         return 1;
     }
-    for (int waited = 0; waited < 30000 && !sound.Settled(); waited += 10) {
+    for (int waited = 0; waited < 60000 && !sound.Settled(); waited += 10) {
         ticks.Sleep(10);
     }
     std::printf("output latency %.1f ms (due tick to the device); %.0f s per run\n",

@@ -69,13 +69,61 @@ void StreamClock::Add(const Point& p) {
     }
     points[(first + count) % MaxPoints] = p;
     ++count;
+    if (!settled) {
+        DropBend();
+    }
     Fit();
+    settled = settled || (count >= SettlePoints && !Bent());
+}
+
+// A sound server's timing estimates bend for seconds after a stream starts, as its own smoothing
+// settles, the longer the busier the machine; a straight line through the bend would be tilted by
+// tens or hundreds of ppm. Until the clock has settled, the oldest points are dropped while the
+// bend lasts. Once settled the points are kept, so that the line never jumps under clicks that are
+// being placed.
+void StreamClock::DropBend() {
+    while (Bent()) {
+        const std::size_t dropped = count / 4;
+        first = (first + dropped) % MaxPoints;
+        count -= dropped;
+    }
+}
+
+// The older half of the points runs at another slope than the newer half.
+bool StreamClock::Bent() const {
+    if (count < BendPoints) {
+        return false;
+    }
+    const std::size_t half = count / 2;
+    return std::abs(Slope(0, half) - Slope(half, count - half)) > BendTolerance * nominalMsPerFrame;
+}
+
+// Least squares slope through `n` kept points from the `from`th on.
+double StreamClock::Slope(std::size_t from, std::size_t n) const {
+    const Point& origin = points[(first + from) % MaxPoints];
+    double sumX = 0.0, sumY = 0.0;
+    for (std::size_t i = from; i < from + n; ++i) {
+        const Point& p = points[(first + i) % MaxPoints];
+        sumX += static_cast<double>(p.frame - origin.frame);
+        sumY += p.ms - origin.ms;
+    }
+    const double meanX = sumX / static_cast<double>(n);
+    const double meanY = sumY / static_cast<double>(n);
+    double sxx = 0.0, sxy = 0.0;
+    for (std::size_t i = from; i < from + n; ++i) {
+        const Point& p = points[(first + i) % MaxPoints];
+        const double x = static_cast<double>(p.frame - origin.frame) - meanX;
+        sxx += x * x;
+        sxy += x * (p.ms - origin.ms - meanY);
+    }
+    return sxy / sxx;
 }
 
 // The device's rate does not change when its stream breaks off: the slope is kept, and only the
 // points that placed the line are dropped.
 void StreamClock::Restart(const Point& p) {
     ++restarts;
+    settled = false;
     breaks = 0;
     first = 0;
     count = 1;

@@ -20,8 +20,9 @@ public:
     void Observe(int64_t frame, double ms);
 
     bool Valid() const { return started; }
-    // The line rests on enough of a steady run to place clicks to the sample.
-    bool Settled() const { return started && count >= SettlePoints; }
+    // The line rests on enough of a steady run to place clicks to the sample. It stays settled
+    // until the stream breaks off.
+    bool Settled() const { return settled; }
     double FrameAt(double ms) const {
         return static_cast<double>(refFrame) + (ms - refMs) / msPerFrame;
     }
@@ -31,8 +32,7 @@ public:
 
     static constexpr double WindowMs = 250.0;
     static constexpr std::size_t MaxPoints = 120;
-    // The sound server's timing estimates take several seconds to settle after a stream starts;
-    // ten seconds of points also pin the slope to a ppm or two.
+    // Ten seconds of points, without a bend, pin the slope to a ppm or two.
     static constexpr std::size_t SettlePoints = 40;
     // Fewer points than this, spanning under two seconds, leave the slope as it was: over a
     // shorter span the estimate's noise would tilt it by tens of ppm.
@@ -42,6 +42,11 @@ public:
     // over.
     static constexpr double BreakMs = 2.0;
     static constexpr int BreaksBeforeRestart = 2;
+    // From this many points on, the older and the newer half of them must agree on the slope to
+    // within BendTolerance (relative) for the clock to settle; over five seconds each, the noise
+    // of the estimates tilts either half by two or three ppm.
+    static constexpr std::size_t BendPoints = 40;
+    static constexpr double BendTolerance = 10e-6;
     // No real device runs this far off its nominal rate; a wilder fit is held inside it.
     static constexpr double MaxRateDeviation = 0.005;
 
@@ -68,6 +73,9 @@ private:
     void CloseWindow();
     void Add(const Point& p);
     void Restart(const Point& p);
+    void DropBend();
+    bool Bent() const;
+    double Slope(std::size_t from, std::size_t n) const;
     void Fit();
 
     double nominalMsPerFrame;
@@ -76,6 +84,7 @@ private:
     double refMs = 0.0;
     bool started = false;
     bool primed = false;
+    bool settled = false;
     Window window;
     std::array<Point, MaxPoints> points{};
     std::size_t first = 0;

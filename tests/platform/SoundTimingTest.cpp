@@ -16,7 +16,7 @@
 namespace {
 
 bool WaitUntilSettled(SteadyTickSource& ticks, const PortAudioSoundOutput& sound) {
-    for (int waited = 0; waited < 30000 && !sound.Settled(); waited += 10) {
+    for (int waited = 0; waited < 60000 && !sound.Settled(); waited += 10) {
         ticks.Sleep(10);
     }
     return sound.Settled();

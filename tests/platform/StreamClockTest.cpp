@@ -113,6 +113,32 @@ TEST(StreamClock, FollowsADeviceClockThatDrifts) {
     EXPECT_EQ(clock.Restarts(), 0);
 }
 
+// After the stream starts, the sound server's estimates lead by 8 ms and fall back over several
+// seconds, the way its smoothing settles on a busy machine. A line through that bend would be
+// tilted by hundreds of ppm: the clock waits it out, and once it calls itself settled its rate is
+// right to the tolerance of its bend test.
+TEST(StreamClock, WaitsOutTheBendOfTheEstimatesAfterStart) {
+    StreamClock clock(Rate);
+    Device device{.ppm = 43.0, .noiseMs = 0.02};
+    int64_t frame = 0;
+    const auto feedBent = [&](double seconds) {
+        const auto buffers = static_cast<int64_t>(seconds * Rate / Buffer);
+        for (int64_t b = 0; b < buffers; ++b) {
+            const double since = (device.TrueMs(frame) - device.startMs) / 1000.0;
+            clock.Observe(frame, device.Report(frame) - 8.0 * std::exp(-since / 6.0));
+            frame += Buffer;
+        }
+    };
+    feedBent(12.0);
+    EXPECT_FALSE(clock.Settled());
+    while (!clock.Settled() && frame < static_cast<int64_t>(60 * Rate)) {
+        feedBent(0.25);
+    }
+    ASSERT_TRUE(clock.Settled());
+    const double rateError = (1000.0 / (Rate * (1.0 + 43e-6))) / clock.MsPerFrame() - 1.0;
+    EXPECT_LT(std::abs(rateError), StreamClock::BendTolerance);
+}
+
 // A whole quarter second of estimates 10 ms off is taken for a passing fault of the estimate.
 TEST(StreamClock, OneWindowOffTheLineIsIgnored) {
     StreamClock clock(Rate);
