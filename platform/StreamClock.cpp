@@ -98,25 +98,31 @@ bool StreamClock::Bent() const {
     return std::abs(Slope(0, half) - Slope(half, count - half)) > BendTolerance * nominalMsPerFrame;
 }
 
-// Least squares slope through `n` kept points from the `from`th on.
-double StreamClock::Slope(std::size_t from, std::size_t n) const {
-    const Point& origin = points[(first + from) % MaxPoints];
-    double sumX = 0.0, sumY = 0.0;
+// Least squares through `n` kept points from the `from`th on, in coordinates relative to
+// `origin`.
+StreamClock::Line StreamClock::LeastSquares(std::size_t from, std::size_t n,
+                                            const Point& origin) const {
+    Line line;
     for (std::size_t i = from; i < from + n; ++i) {
         const Point& p = points[(first + i) % MaxPoints];
-        sumX += static_cast<double>(p.frame - origin.frame);
-        sumY += p.ms - origin.ms;
+        line.meanX += static_cast<double>(p.frame - origin.frame);
+        line.meanY += p.ms - origin.ms;
     }
-    const double meanX = sumX / static_cast<double>(n);
-    const double meanY = sumY / static_cast<double>(n);
+    line.meanX /= static_cast<double>(n);
+    line.meanY /= static_cast<double>(n);
     double sxx = 0.0, sxy = 0.0;
     for (std::size_t i = from; i < from + n; ++i) {
         const Point& p = points[(first + i) % MaxPoints];
-        const double x = static_cast<double>(p.frame - origin.frame) - meanX;
+        const double x = static_cast<double>(p.frame - origin.frame) - line.meanX;
         sxx += x * x;
-        sxy += x * (p.ms - origin.ms - meanY);
+        sxy += x * (p.ms - origin.ms - line.meanY);
     }
-    return sxy / sxx;
+    line.slope = sxx > 0.0 ? sxy / sxx : 0.0;
+    return line;
+}
+
+double StreamClock::Slope(std::size_t from, std::size_t n) const {
+    return LeastSquares(from, n, points[(first + from) % MaxPoints]).slope;
 }
 
 // The device's rate does not change when its stream breaks off: the slope is kept, and only the
@@ -131,31 +137,16 @@ void StreamClock::Restart(const Point& p) {
     Fit();
 }
 
-// Least squares through the kept points, in coordinates relative to the newest point. Until the
-// points span a few seconds their slope says little, and the line keeps the slope it had (the
-// nominal rate at first) and only moves to their mean.
+// Least squares through the kept points, relative to the newest. Until the points span a few
+// seconds their slope says little, and the line keeps the slope it had (the nominal rate at
+// first) and only moves to their mean.
 void StreamClock::Fit() {
     const Point& newest = points[(first + count - 1) % MaxPoints];
-    double sumX = 0.0, sumY = 0.0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const Point& p = points[(first + i) % MaxPoints];
-        sumX += static_cast<double>(p.frame - newest.frame);
-        sumY += p.ms - newest.ms;
-    }
-    const double n = static_cast<double>(count);
-    const double meanX = sumX / n;
-    const double meanY = sumY / n;
+    const Line line = LeastSquares(0, count, newest);
     if (count >= SlopePoints) {
-        double sxx = 0.0, sxy = 0.0;
-        for (std::size_t i = 0; i < count; ++i) {
-            const Point& p = points[(first + i) % MaxPoints];
-            const double x = static_cast<double>(p.frame - newest.frame) - meanX;
-            sxx += x * x;
-            sxy += x * (p.ms - newest.ms - meanY);
-        }
-        msPerFrame = std::clamp(sxy / sxx, nominalMsPerFrame * (1.0 - MaxRateDeviation),
+        msPerFrame = std::clamp(line.slope, nominalMsPerFrame * (1.0 - MaxRateDeviation),
                                 nominalMsPerFrame * (1.0 + MaxRateDeviation));
     }
     refFrame = newest.frame;
-    refMs = newest.ms + meanY - meanX * msPerFrame;
+    refMs = newest.ms + line.meanY - line.meanX * msPerFrame;
 }

@@ -75,6 +75,12 @@ private:
     void Restart(const Point& p);
     void DropBend();
     bool Bent() const;
+    struct Line {
+        double meanX = 0.0;
+        double meanY = 0.0;
+        double slope = 0.0;
+    };
+    Line LeastSquares(std::size_t from, std::size_t n, const Point& origin) const;
     double Slope(std::size_t from, std::size_t n) const;
     void Fit();
 
