@@ -13,9 +13,9 @@
 // Each grid distance keeps the pair of neighbouring spacings it was first given. The stream clock
 // measures the device's rate only to a few millionths; where the grid distance is almost a whole
 // number of frames, that trembling would otherwise make the spacing take three values (22050,
-// 22051 and 22052 frames), an audible unevenness of a sample. Within its pair a spacing can follow
-// any rate between its two values; the pair moves by a frame only when a click has come more than
-// PairSlackFrames off its exact place.
+// 22051 and 22052 frames), an unevenness of a sample that the steady grid does not have. Within its
+// pair a spacing can follow any rate between its two values; the pair moves by a frame only when a
+// click has come more than PairSlackFrames off its exact place.
 class ClickChain {
 public:
     // The frame for a click due at dueMs whose exact position the stream clock puts at

@@ -40,8 +40,8 @@ public:
     // Lateness of a request that is still placed on its frame: the main loop sleeps 1 ms between
     // passes and may be held up a few more by the rest of the window.
     static constexpr double LatenessMarginMs = 12.0;
-    // What a sound server adds to the device's own latency: PulseAudio's null sink and its
-    // monitor add up to 22 ms here.
+    // What a sound server adds to the device's own latency: up to 22 ms measured on PulseAudio's
+    // null sink with a recorder on its monitor.
     static constexpr double ServerAllowanceMs = 25.0;
 
 private:
