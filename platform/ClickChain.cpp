@@ -12,7 +12,9 @@ int64_t ClickChain::Place(double dueMs, double targetFrame, double msPerFrame) {
         const double carried = lastExact + frames;
         const double offset = targetFrame - carried;
         if (std::abs(offset) <= SnapFrames) {
-            exact = carried + std::min(1.0, std::abs(dueMs - lastDueMs) / SteerMs) * offset;
+            const double distanceMs = std::abs(dueMs - lastDueMs);
+            const double most = MaxSteerFramesPerSecond * distanceMs / 1000.0;
+            exact = carried + std::clamp(std::min(1.0, distanceMs / SteerMs) * offset, -most, most);
             frame = Chained(dueMs, exact, frames);
             steered = std::abs(exact - static_cast<double>(frame)) <= SnapFrames;
         }

@@ -6,9 +6,11 @@
 
 // Turns the exact stream positions of successive clicks into whole frames. A click is placed by
 // its grid distance from the click before, which keeps successive clicks exactly as far apart as
-// their due ticks; the exact position that the stream clock gives only steers that chain slowly,
-// and takes over outright when the chain is far off it (the stream broke off, or the clock started
-// anew). Rounding costs each click up to three quarters of a frame.
+// their due ticks; the exact position that the stream clock gives only steers that chain, by a few
+// frames a second at most, so that a clock still finding its line after the stream starts cannot
+// shake the clicks. The chain starts anew at the exact position when told to (the stream broke off
+// and the clock started over) or when it is hopelessly far off. Rounding costs each click up to
+// three quarters of a frame.
 //
 // Each grid distance keeps the pair of neighbouring spacings it was first given. The stream clock
 // measures the device's rate only to a few millionths; where the grid distance is almost a whole
@@ -29,8 +31,12 @@ public:
     // the clicks, fast enough that a rate some ppm off, as the clock's is for a while after the
     // stream starts, leaves the chain no more than a frame or two behind.
     static constexpr double SteerMs = 2000.0;
-    // Further off than this, the chain gives way to the clock at once.
-    static constexpr double SnapFrames = 44.1;
+    // The chain moves towards the clock by no more than this many frames per second of grid
+    // (90 ppm): it follows any real device's clock, and a jump of the clock is caught up
+    // without a jump of the clicks.
+    static constexpr double MaxSteerFramesPerSecond = 4.0;
+    // Further off than this (a tenth of a second), the chain gives way to the clock at once.
+    static constexpr double SnapFrames = 4410.0;
     // A click lies the rounded grid distance after the one before, moved by a frame towards its
     // exact place only when it would lie further than this from it.
     static constexpr double SlackFrames = 0.75;

@@ -40,13 +40,19 @@ void SamplePlayer::Render(std::span<int16_t> out, int32_t channels, double playM
 }
 
 void SamplePlayer::TakeRequests(int64_t bufferStart) {
+    // The stream broke off and every later frame plays at another time: the clicks start afresh
+    // on the clock's new line.
+    if (clock.Restarts() != chainRestarts) {
+        chainRestarts = clock.Restarts();
+        chain.Break();
+    }
     const double maxAhead = static_cast<double>(bufferStart) + MaxAheadMs / clock.MsPerFrame();
     while (const auto request = requests.Pop()) {
         if (pendingCount == pending.size()) {
             continue;
         }
         int64_t frame = chain.Place(request->dueMs, clock.FrameAt(request->dueMs + latencyMs),
-                                    clock.MsPerFrame());
+                                    clock.SettledMsPerFrame());
         if (static_cast<double>(frame) > maxAhead) {
             frame = bufferStart;
             chain.Break();

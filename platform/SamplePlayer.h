@@ -78,6 +78,7 @@ private:
     Voice fading;
     int64_t framesRendered = 0;
     ClickChain chain;
+    int64_t chainRestarts = 0;
     std::atomic<bool> settled{false};
     std::atomic<int64_t> lateStarts{0};
     std::atomic<int64_t> clockRestarts{0};

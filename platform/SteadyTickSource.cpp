@@ -2,7 +2,8 @@
 
 #include <thread>
 
-SteadyTickSource::SteadyTickSource() : origin(std::chrono::steady_clock::now()) {}
+SteadyTickSource::SteadyTickSource()
+    : origin(std::chrono::steady_clock::now()) {}
 
 int32_t SteadyTickSource::GetTickCount() {
     const auto elapsed = std::chrono::steady_clock::now() - origin;

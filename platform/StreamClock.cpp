@@ -5,7 +5,8 @@
 
 StreamClock::StreamClock(double framesPerSecond)
     : nominalMsPerFrame(1000.0 / framesPerSecond)
-    , msPerFrame(nominalMsPerFrame) {}
+    , msPerFrame(nominalMsPerFrame)
+    , settledMsPerFrame(nominalMsPerFrame) {}
 
 void StreamClock::Observe(int64_t frame, double ms) {
     const Point p{frame, ms};
@@ -74,6 +75,9 @@ void StreamClock::Add(const Point& p) {
     }
     Fit();
     settled = settled || (count >= SettlePoints && !Bent());
+    if (settled) {
+        settledMsPerFrame = msPerFrame;
+    }
 }
 
 // A sound server's timing estimates bend for seconds after a stream starts, as its own smoothing

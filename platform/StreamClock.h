@@ -27,6 +27,10 @@ public:
         return static_cast<double>(refFrame) + (ms - refMs) / msPerFrame;
     }
     double MsPerFrame() const { return msPerFrame; }
+    // The rate of the line when the clock last was settled (the nominal rate before that): the
+    // first seconds of a stream may bend its line by hundreds of ppm, a device's rate does not
+    // change.
+    double SettledMsPerFrame() const { return settledMsPerFrame; }
     // How often the stream broke off (a stall, an underrun) and the fit started over.
     int64_t Restarts() const { return restarts; }
 
@@ -86,6 +90,7 @@ private:
 
     double nominalMsPerFrame;
     double msPerFrame;
+    double settledMsPerFrame;
     int64_t refFrame = 0;
     double refMs = 0.0;
     bool started = false;

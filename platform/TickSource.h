@@ -3,7 +3,8 @@
 #include <cstdint>
 
 // The millisecond clock that every timed behaviour reads, and the short sleep of the main loop.
-// Ticks are signed 32-bit milliseconds; compare them by their difference so that a wrap is harmless.
+// Ticks are signed 32-bit milliseconds; compare them by their difference so that a wrap is
+// harmless.
 class TickSource {
 public:
     virtual ~TickSource() = default;

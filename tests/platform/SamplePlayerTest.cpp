@@ -164,6 +164,25 @@ TEST_F(SamplePlayerTest, RequestWhoseFrameHasPassedStartsWithTheNextBuffer) {
 
 // One voice: the new sample starts on its own frame and the old one stops, faded out within a few
 // frames so that the cut does not click.
+// The stream stalled for 40 ms: every later frame plays 40 ms later. Once the clock has started
+// over, the next click lands on its frame on the new line at once, not a few frames a click.
+TEST_F(SamplePlayerTest, ClicksStartAfreshWhenTheStreamBreaksOff) {
+    while (!player.Settled()) {
+        stream.Render(256);
+    }
+    const double first = stream.NextAskMs() + 10.0;
+    player.PlaySample("boomi.wav", first);
+    stream.RenderUntil(first + 200.0, 256);
+    stream.startMs += 40.0;
+    stream.RenderUntil(stream.NextAskMs() + 800.0, 256);
+    ASSERT_EQ(player.ClockRestarts(), 1);
+    const double second = stream.NextAskMs() + 10.0;
+    player.PlaySample("boomi.wav", second);
+    stream.RenderUntil(second + 200.0, 256);
+    ASSERT_EQ(stream.Onsets().size(), 2u);
+    EXPECT_EQ(stream.Onsets()[1], stream.FrameOf(second));
+}
+
 TEST_F(SamplePlayerTest, NewSampleCutsOffTheOneStillSounding) {
     player.PlaySample("snare.wav", 1000.0);
     player.PlaySample("boom.wav", 1010.0);
