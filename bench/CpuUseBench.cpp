@@ -15,9 +15,11 @@
 //
 // Run from the build folder:  bin/pulsara_bench_cpu [seconds per stretch, default 60]
 
+#include "ChildProcess.h"
 #include "ClickOnsets.h"
 #include "MonitorRecorder.h"
 #include "PrivateAudioServer.h"
+#include "XServer.h"
 
 #include <atomic>
 #include <chrono>
@@ -26,72 +28,18 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
 #include <signal.h>
-#include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-// A child process that is ended (SIGTERM, then SIGKILL) when the object goes, unless it ended
-// before.
-class Child {
-public:
-    explicit Child(const std::vector<std::string>& arguments) {
-        std::vector<char*> argv;
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-            pid = -1;
-        }
-    }
-    ~Child() {
-        if (pid > 0 && !Ended(0ms)) {
-            kill(pid, SIGTERM);
-            if (!Ended(5s)) {
-                kill(pid, SIGKILL);
-                Ended(5s);
-            }
-        }
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    pid_t Pid() const { return pid; }
-    // True once the child has ended within the time given; its status is then kept.
-    bool Ended(std::chrono::milliseconds wait) {
-        if (status) {
-            return true;
-        }
-        const auto deadline = std::chrono::steady_clock::now() + wait;
-        do {
-            int raw = 0;
-            if (waitpid(pid, &raw, WNOHANG) == pid) {
-                status = raw;
-                return true;
-            }
-            std::this_thread::sleep_for(10ms);
-        } while (std::chrono::steady_clock::now() < deadline);
-        return false;
-    }
-    std::optional<int> status;
-
-private:
-    pid_t pid = -1;
-};
 
 struct ThreadUse {
     std::string name;
@@ -209,23 +157,6 @@ void Print(const char* title, const Stretch& stretch) {
     std::printf("    a bare loop of 1 ms sleeps beside it: %.3f %%\n", stretch.floorPercent);
 }
 
-bool WaitForSocket(const fs::path& socket) {
-    for (int i = 0; i < 200 && !fs::exists(socket); ++i) {
-        std::this_thread::sleep_for(50ms);
-    }
-    return fs::exists(socket);
-}
-
-int FreeDisplay() {
-    for (int display = 87; display < 200; ++display) {
-        if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(display)) &&
-            !fs::exists("/tmp/.X" + std::to_string(display) + "-lock")) {
-            return display;
-        }
-    }
-    return -1;
-}
-
 // The main loop turns about a thousand times a second once the window is up.
 bool WaitForLoop(pid_t pid) {
     for (int i = 0; i < 40; ++i) {
@@ -247,11 +178,9 @@ std::size_t ClicksHeard(std::chrono::seconds length) {
     return ClickOnsets::Find(recorder.Samples()).size();
 }
 
-bool SendSpace(const std::string& display) {
-    Child xdotool({"xdotool", "key", "space"});
-    (void)display;
-    return xdotool.Ended(10s) && xdotool.status && WIFEXITED(*xdotool.status) &&
-           WEXITSTATUS(*xdotool.status) == 0;
+bool SendSpace() {
+    ChildProcess xdotool({"xdotool", "key", "space"});
+    return xdotool.Ended(10s) && xdotool.EndedCleanly();
 }
 
 } // namespace
@@ -263,19 +192,18 @@ int main(int argc, char** argv) {
         std::printf("the private PulseAudio server did not start\n");
         return 1;
     }
-    const int displayNumber = FreeDisplay();
-    const std::string display = ":" + std::to_string(displayNumber);
-    Child xserver({"Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    if (!WaitForSocket("/tmp/.X11-unix/X" + std::to_string(displayNumber))) {
-        std::printf("Xvfb did not start on %s\n", display.c_str());
+    const XServer xserver;
+    if (xserver.display.empty()) {
+        std::printf("Xvfb did not start\n");
         return 1;
     }
+    const std::string& display = xserver.display;
     setenv("DISPLAY", display.c_str(), 1);
     const fs::path config = fs::path(PULSARA_BENCH_RUNTIME) / "config";
     fs::remove_all(config);
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 
-    Child program({PULSARA_PROGRAM});
+    ChildProcess program({PULSARA_PROGRAM});
     if (!WaitForLoop(program.Pid())) {
         std::printf("the program's main loop did not start\n");
         return 1;
@@ -285,7 +213,7 @@ int main(int argc, char** argv) {
                 display.c_str(), static_cast<long long>(length.count()));
     Print("idle", Measure(program.Pid(), length));
 
-    if (!SendSpace(display)) {
+    if (!SendSpace()) {
         std::printf("xdotool could not send Space\n");
         return 1;
     }
@@ -296,12 +224,9 @@ int main(int argc, char** argv) {
     kill(program.Pid(), SIGTERM);
     const bool ended = program.Ended(10s);
     const std::string stored = ReadFile(config / "Pulsara" / "Pulsara.conf");
-    std::printf(
-        "SIGTERM: %s; practice time stored: %s\n",
-        ended ? (program.status && WIFEXITED(*program.status) && WEXITSTATUS(*program.status) == 0
-                     ? "closed cleanly"
-                     : "ended abnormally")
-              : "still running",
-        stored.find("TotalTime=") != std::string::npos ? "yes" : "no");
+    std::printf("SIGTERM: %s; practice time stored: %s\n",
+                ended ? (program.EndedCleanly() ? "closed cleanly" : "ended abnormally")
+                      : "still running",
+                stored.find("TotalTime=") != std::string::npos ? "yes" : "no");
     return clicks >= 6 && ended ? 0 : 1;
 }

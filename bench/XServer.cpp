@@ -1,0 +1,41 @@
+#include "XServer.h"
+
+#include <array>
+#include <chrono>
+#include <poll.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+XServer::XServer() {
+    std::array<int, 2> ends{-1, -1};
+    if (pipe(ends.data()) != 0) {
+        return;
+    }
+    ChildProcess::Options options;
+    options.passFd = ends[1];
+    options.passFdAs = 3;
+    server = std::make_unique<ChildProcess>(std::vector<std::string>{"Xvfb", "-displayfd", "3",
+                                                                     "-screen", "0", "1024x768x24",
+                                                                     "-nolisten", "tcp"},
+                                            options);
+    close(ends[1]);
+    std::string number;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline && number.find('\n') == std::string::npos) {
+        pollfd ready{ends[0], POLLIN, 0};
+        if (poll(&ready, 1, 100) > 0) {
+            std::array<char, 32> block{};
+            const ssize_t got = read(ends[0], block.data(), block.size());
+            if (got <= 0) {
+                break;
+            }
+            number.append(block.data(), static_cast<std::size_t>(got));
+        }
+    }
+    close(ends[0]);
+    if (number.find('\n') != std::string::npos) {
+        display = ":" + number.substr(0, number.find('\n'));
+    }
+}
