@@ -30,6 +30,9 @@ CMetronome::CMetronome(TickSource& ticks, SoundOutput& sound)
 
 void CMetronome::Enable(bool vData) {
     enable = vData;
+    // Before the tick is read: a sleeping stream wakes first, so that the first step is timed on
+    // the clock that will play it.
+    sound.Playing(enable);
     if (enable) {
         track->OnStart();
         const int32_t now = ticks.GetTickCount();
@@ -129,6 +132,21 @@ void CMetronome::Pulse() {
         return;
     }
     PlayDueStep(now);
+}
+
+double CMetronome::NextDueTick() const {
+    // The pause cycle turns at its own boundaries, between steps too: the owner wakes for those as
+    // well, so that a silence starts and ends exactly where it would under a loop that never
+    // sleeps. Without the cycle its state is never heard, and only the steps matter.
+    if (!pause) {
+        return nextBeatTime;
+    }
+    const int32_t sinceCycle = (inSilence ? soundSec + pauseSec : soundSec) * 1000 + 1;
+    const double base = std::floor(nextBeatTime);
+    const auto turnTick = static_cast<int32_t>(static_cast<uint32_t>(cycleStartTick) +
+                                               static_cast<uint32_t>(sinceCycle));
+    const double turn = base + TicksBetween(static_cast<int32_t>(base), turnTick);
+    return turn < nextBeatTime ? turn : nextBeatTime;
 }
 
 void CMetronome::UpdatePauseCycle(int32_t now) {

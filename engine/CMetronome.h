@@ -60,6 +60,9 @@ public:
 
     // The due tick of the next step and the exact tempo; for the display and for tests.
     double NextBeatTime() const { return nextBeatTime; }
+    // The earliest tick at which Pulse has something to do: the next step, or a turn of the pause
+    // cycle that comes before it. Meaningful only while the engine is on.
+    double NextDueTick() const;
     double Tempo() const { return tempo; }
 
     static constexpr int32_t MinBpm = 15;

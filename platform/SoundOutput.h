@@ -10,4 +10,10 @@ class SoundOutput {
 public:
     virtual ~SoundOutput() = default;
     virtual void PlaySample(std::string_view fileName, double dueTick) = 0;
+    // The beat starts or stops. While it plays, the output keeps its stream running so that every
+    // click of the grid lands on the same frame clock; stopped, it may let the stream sleep.
+    virtual void Playing(bool on) { (void)on; }
+    // Milliseconds from a step's due tick until its sample is heard: what the display waits
+    // before it shows the step.
+    virtual double PlayDelayMs() const { return 0.0; }
 };

@@ -2,12 +2,14 @@
 
 #include <cstdint>
 
-// The millisecond clock that every timed behaviour reads, and the short sleep of the main loop.
-// Ticks are signed 32-bit milliseconds; compare them by their difference so that a wrap is
-// harmless.
+// The millisecond clock that every timed behaviour reads. Ticks are signed 32-bit milliseconds;
+// compare them by their difference so that a wrap is harmless.
 class TickSource {
 public:
     virtual ~TickSource() = default;
     virtual int32_t GetTickCount() = 0;
+    // The same clock with sub-millisecond resolution, for timers that must fire on a due tick
+    // that lies between two whole milliseconds.
+    virtual double PreciseTicks() { return GetTickCount(); }
     virtual void Sleep(int32_t milliseconds) = 0;
 };

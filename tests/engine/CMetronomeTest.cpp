@@ -423,3 +423,41 @@ TEST_F(MetronomeTest, GridSurvivesTheTickCounterWrapping) {
 }
 
 } // namespace
+
+// An owner that sleeps until NextDueTick instead of pulsing every millisecond must hear and see
+// exactly the same: the same steps, samples and events at the same ticks, the pause cycle's
+// silences included, whose boundaries fall between steps.
+TEST(MetronomeWakeTest, WakingOnlyWhenDueMatchesPulsingEveryMillisecond) {
+    struct Run {
+        ManualTickSource ticks;
+        Journal journal;
+        CMetronome metron{ticks, journal};
+        Run() {
+            metron.Events(&journal);
+            metron.BPM(37);
+            metron.Track().Rhithm("8 x'.^ (x'x. #^)0");
+            metron.Pause(true);
+            metron.PauseSec(3);
+            metron.Enable(true);
+        }
+    };
+    Run polled;
+    Run woken;
+    constexpr int32_t Until = 100000;
+    while (polled.ticks.now < Until) {
+        polled.metron.Pulse();
+        polled.ticks.Advance(1);
+    }
+    int wakes = 0;
+    while (woken.ticks.now < Until) {
+        woken.metron.Pulse();
+        ++wakes;
+        const auto next = static_cast<int32_t>(std::ceil(woken.metron.NextDueTick()));
+        ASSERT_GT(next, woken.ticks.now);
+        woken.ticks.Set(next);
+    }
+    EXPECT_EQ(woken.journal.entries, polled.journal.entries);
+    EXPECT_GT(polled.journal.plays.size(), 50U);
+    // One wake a step plus two a pause cycle, not one a millisecond.
+    EXPECT_LT(wakes, static_cast<int>(polled.journal.Count("Step")) + 2 * (Until / 23000 + 2));
+}
