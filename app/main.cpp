@@ -1,26 +1,29 @@
 // Pulsara: the main window with the real platform services.
 #include "AlsaMixerDevice.h"
 #include "FormMain.h"
-#include "PortAudioSoundOutput.h"
+#include "FrameClock.h"
+#include "ProgramFolder.h"
 #include "QtDialogs.h"
 #include "QtSettingsStore.h"
-#include "SteadyTickSource.h"
+#include "StreamOutput.h"
 #include "TempoMemoryState.h"
 #include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QSessionManager>
 #include <cstdio>
+#include <string>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Pulsara"));
     QApplication::setApplicationName(QStringLiteral("Pulsara"));
 
-    SteadyTickSource ticks;
-    PortAudioSoundOutput sound(ticks);
+    // The sound stream's frames are the beat's clock; without a stream the steady clock is.
+    FrameClock ticks;
+    StreamOutput sound(ticks, &StreamOutput::OpenDefaultSink, SampleBank::Load(ProgramFolder()));
     if (!sound.IsOpen()) {
-        std::fprintf(stderr, "pulsara: no audio output could be opened; playing silently\n");
+        std::fprintf(stderr, "pulsara: %s; playing silently\n", sound.Problem().c_str());
     }
     QtSettingsStore settings;
     AlsaMixerDevice mixer("default");

@@ -10,8 +10,9 @@
 
 extern char** environ;
 
-MonitorRecorder::MonitorRecorder(std::string source)
-    : source(std::move(source)) {}
+MonitorRecorder::MonitorRecorder(std::string source, int latencyMs)
+    : source(std::move(source))
+    , latencyMs(latencyMs) {}
 
 MonitorRecorder::~MonitorRecorder() {
     Stop();
@@ -28,8 +29,13 @@ bool MonitorRecorder::Start() {
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
     std::string device = "--device=" + source;
-    std::vector<std::string> args{"parec",          device,  "--rate=44100",     "--channels=1",
-                                  "--format=s16le", "--raw", "--latency-msec=10"};
+    std::vector<std::string> args{"parec",
+                                  device,
+                                  "--rate=44100",
+                                  "--channels=1",
+                                  "--format=s16le",
+                                  "--raw",
+                                  "--latency-msec=" + std::to_string(latencyMs)};
     std::vector<char*> argv;
     for (auto& a : args) {
         argv.push_back(a.data());
@@ -50,7 +56,7 @@ bool MonitorRecorder::Start() {
 void MonitorRecorder::Read(int fd) {
     std::array<char, 4096> block{};
     std::vector<char> bytes;
-    const auto start = std::chrono::steady_clock::now();
+    start = std::chrono::steady_clock::now();
     for (;;) {
         const ssize_t got = read(fd, block.data(), block.size());
         if (got <= 0) {
@@ -106,6 +112,15 @@ std::optional<MonitorRecorder::Stamp> MonitorRecorder::Earliest(double from, dou
         }
     }
     return best;
+}
+
+std::chrono::steady_clock::time_point MonitorRecorder::PlayedAt(double sample) const {
+    const double rate = SamplesPerSecond() > 0.0 ? SamplesPerSecond() : 44100.0;
+    const auto best = Earliest(0.0, Seconds() + stamps.front().seconds, rate);
+    const double seconds =
+        best ? best->seconds + (sample - static_cast<double>(best->samples)) / rate : 0.0;
+    return start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                       std::chrono::duration<double>(seconds));
 }
 
 double MonitorRecorder::SamplesPerSecond() const {

@@ -15,7 +15,7 @@
 // recording's own rate can be measured against the system clock.
 class MonitorRecorder {
 public:
-    explicit MonitorRecorder(std::string source = "pulsara_null.monitor");
+    explicit MonitorRecorder(std::string source = "pulsara_null.monitor", int latencyMs = 10);
     ~MonitorRecorder();
     MonitorRecorder(const MonitorRecorder&) = delete;
     MonitorRecorder& operator=(const MonitorRecorder&) = delete;
@@ -31,6 +31,9 @@ public:
     // start and near the end (a block is never early, only sometimes late); 0 when too short.
     double SamplesPerSecond() const;
     double Seconds() const;
+    // The steady-clock moment at which a sample of the recording was played into the sink, taken
+    // from the block that arrived earliest against the recording's own rate.
+    std::chrono::steady_clock::time_point PlayedAt(double sample) const;
 
 private:
     struct Stamp {
@@ -42,6 +45,8 @@ private:
     std::optional<Stamp> Earliest(double from, double to, double rate) const;
 
     std::string source;
+    int latencyMs;
+    std::chrono::steady_clock::time_point start;
     pid_t child = -1;
     std::thread reader;
     std::mutex lock;

@@ -9,7 +9,7 @@ jobs=$(nproc)
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev libglib2.0-dev portaudio19-dev libasound2-dev
+    qt6-base-dev libgl-dev libglib2.0-dev libpulse-dev libasound2-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils libasound2-plugins alsa-utils
     fonts-liberation2 xvfb xauth xdotool imagemagick sox libx11-dev

@@ -1,27 +1,23 @@
 #include "SamplePlayer.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
-SamplePlayer::SamplePlayer(SampleBank bank, double latencyMs)
-    : bank(std::move(bank))
-    , latencyMs(latencyMs)
-    , clock(FramesPerSecond) {}
+SamplePlayer::SamplePlayer(SampleBank bank)
+    : bank(std::move(bank)) {}
 
-void SamplePlayer::PlaySample(std::string_view fileName, double dueTick) {
+bool SamplePlayer::PlaySample(std::string_view fileName, int64_t frame) {
     const int32_t sample = bank.Find(fileName);
-    if (sample >= 0) {
-        requests.Push({sample, dueTick});
-    }
+    return sample >= 0 && requests.Push({sample, frame});
 }
 
-void SamplePlayer::Render(std::span<int16_t> out, int32_t channels, double playMs) {
+bool SamplePlayer::Quiet() const {
+    return requests.Empty() && pendingCount == 0 && !voice.Sounding() && fading.fadeLeft == 0;
+}
+
+void SamplePlayer::Render(std::span<int16_t> out, int32_t channels) {
     const auto frames = static_cast<int64_t>(out.size()) / channels;
-    const int64_t start = framesRendered;
-    clock.Observe(start, playMs);
-    settled.store(clock.Settled(), std::memory_order_relaxed);
-    clockRestarts.store(clock.Restarts(), std::memory_order_relaxed);
+    const int64_t start = nextFrame.load(std::memory_order_relaxed);
     TakeRequests(start);
     int64_t pos = 0;
     for (int i = NextDue(start + frames); i >= 0; i = NextDue(start + frames)) {
@@ -36,28 +32,17 @@ void SamplePlayer::Render(std::span<int16_t> out, int32_t channels, double playM
         pos = at;
     }
     Mix(out, channels, pos, frames);
-    framesRendered = start + frames;
+    nextFrame.store(start + frames, std::memory_order_release);
 }
 
 void SamplePlayer::TakeRequests(int64_t bufferStart) {
-    // The stream broke off and every later frame plays at another time: the clicks start afresh
-    // on the clock's new line.
-    if (clock.Restarts() != chainRestarts) {
-        chainRestarts = clock.Restarts();
-        chain.Break();
-    }
-    const double maxAhead = static_cast<double>(bufferStart) + MaxAheadMs / clock.MsPerFrame();
     while (const auto request = requests.Pop()) {
         if (pendingCount == pending.size()) {
             continue;
         }
-        int64_t frame = chain.Place(request->dueMs, clock.FrameAt(request->dueMs + latencyMs),
-                                    clock.SettledMsPerFrame());
-        if (static_cast<double>(frame) > maxAhead) {
-            frame = bufferStart;
-            chain.Break();
-        }
-        pending[pendingCount++] = {request->sample, frame, nextOrder++};
+        const bool farAhead = request->frame - bufferStart > MaxAheadFrames;
+        pending[pendingCount++] = {request->sample, farAhead ? bufferStart : request->frame,
+                                   nextOrder++};
     }
 }
 

@@ -23,6 +23,10 @@ public:
     }
 
     // Consumer side.
+    bool Empty() const {
+        return readIndex.load(std::memory_order_relaxed) ==
+               writeIndex.load(std::memory_order_acquire);
+    }
     std::optional<T> Pop() {
         const std::size_t head = readIndex.load(std::memory_order_relaxed);
         if (head == writeIndex.load(std::memory_order_acquire)) {
