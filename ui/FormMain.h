@@ -93,8 +93,6 @@ public:
 
     // Quick repeats of one key come within this many milliseconds of each other.
     static constexpr uint32_t RepeatInterval = 800;
-    // One step of the mixer level keys, in the mixer's own units.
-    static constexpr int32_t MixerStep = 4096;
 
     // The size of a font given in points, in pixels of a 96-dpi screen: the window is laid out in
     // such pixels, and a high-density screen scales the whole of it evenly.

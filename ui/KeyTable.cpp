@@ -11,6 +11,7 @@ using C = KeyCommand;
 using K = VirtualKey;
 constexpr int32_t Any = KeyTable::AnyModifiers;
 constexpr int32_t AnyCount = KeyTable::AnyPresses;
+// One step of the mixer level keys, in the mixer's own units.
 constexpr int32_t MixerStep = 4096;
 
 // clang-format off
