@@ -1,7 +1,7 @@
 #include "FormMain.h"
 
 #include "FormT.h"
-#include "MetronomePicture.h"
+#include "KeyTable.h"
 #include "ProgramFolder.h"
 #include "Rounding.h"
 #include "VirtualKey.h"
@@ -9,16 +9,16 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFont>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QPaintEvent>
-#include <QPainter>
 #include <QPalette>
 #include <QUrl>
 #include <algorithm>
-#include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -43,73 +43,14 @@ constexpr const char* DefaultRhythm = "4 xxxx (xxxx xxxx xxxx xxxx)0";
 constexpr const char* FixedFace = "Courier New";
 constexpr const char* SansFace = "MS Sans Serif";
 
-// The pendulum's rod ends, from the pivot.
-constexpr QPoint LeftSwing(-10, -25);
-constexpr QPoint RightSwing(15, -20);
-constexpr int BobRadius = 4;
-
-// The ball box.
-constexpr double BallX = 15;
-constexpr double BallRestY = 80;
-constexpr double BallRadius = 5;
-constexpr Colour DrawingColour{0, 0, 0};
-
-// The rhythm strip: the symbol being played stands in its eighth column.
-constexpr std::size_t StripLead = 8;
-constexpr std::size_t StripTail = 26;
-constexpr std::size_t StripWidth = 25;
-
-// The tempo keys: the top letter row from Q to I and the digits row from the backquote key to
-// Backspace read as a scale of tempos.
-struct TempoKeyBase {
-    int32_t KeyCode;
-    int32_t Base;
-};
-constexpr std::array<TempoKeyBase, 23> TempoKeyTable{{
-    {'Q', 20},
-    {'W', 30},
-    {'E', 40},
-    {'R', 50},
-    {'T', 60},
-    {'Y', 70},
-    {'U', 80},
-    {'I', 90},
-    {VirtualKey::Backquote, 100},
-    {'1', 110},
-    {'2', 120},
-    {'3', 130},
-    {'4', 140},
-    {'5', 150},
-    {'6', 160},
-    {'7', 170},
-    {'8', 180},
-    {'9', 190},
-    {'0', 200},
-    {VirtualKey::Minus, 210},
-    {VirtualKey::Equals, 220},
-    {VirtualKey::Backslash, 230},
-    {VirtualKey::Back, 240},
-}};
-
-// The accelerando keys: the rate with which each one starts, and the factor by which a further
-// press makes a running one gentler or steeper.
+// A running accelerando turns gentler or steeper by this factor; a new one starts at one of the
+// two rates, in beats per minute gained every 10 seconds.
 constexpr double GentleAccelerando = 3.0;
 constexpr double SteepAccelerando = 9.0;
 constexpr double AccelerandoFactor = 1.2006;
 
-// The six mixer presets on the bottom row, B to the slash key.
-struct MixerPresetKey {
-    int32_t KeyCode;
-    const char* Name;
-};
-constexpr std::array<MixerPresetKey, 6> MixerPresetKeys{{
-    {'B', "B"},
-    {'N', "N"},
-    {'M', "M"},
-    {VirtualKey::Comma, "<"},
-    {VirtualKey::Period, ">"},
-    {VirtualKey::Slash, "/"},
-}};
+// An export lets the window repaint and show its percentage this often.
+constexpr std::chrono::milliseconds ExportDelivery{15};
 
 // A mixer level moved by a step. The levels are the mixer's own units and are not limited here;
 // only a sum beyond what a level can hold stops at its end.
@@ -164,45 +105,15 @@ void SetForeColour(QLabel& label, const QColor& colour) {
     label.setPalette(palette);
 }
 
-QString Utf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The strip of the rhythm text with the step's symbol in its eighth column: the 25 characters of
-// the padded text from the cursor's position, which is the position of the next byte to read. The
-// program keeps text as UTF-8, so a caption may hold characters of several bytes; the window is
-// counted in characters on both sides of the symbol (a single byte itself), so that the symbol
-// stays under the marker and no character is cut in two.
-QString RhythmStrip(const std::string& rhythm, int32_t curPos) {
-    const std::string padded = std::string(StripLead, ' ') + rhythm + std::string(StripTail, ' ');
-    const auto start = static_cast<std::size_t>(std::max<int32_t>(curPos, 1) - 1);
-    if (start >= padded.size()) {
-        return {};
-    }
-    constexpr std::size_t MaxCharBytes = 4;
-    const std::size_t symbol = std::min(start + StripLead - 1, padded.size());
-    const std::size_t leftFrom = symbol - std::min(symbol, (StripLead - 1) * MaxCharBytes + 3);
-    const std::string_view all(padded);
-    const QString left =
-        Utf8(all.substr(leftFrom, symbol - leftFrom)).right(static_cast<qsizetype>(symbol - start));
-    const std::size_t rightChars = StripWidth - (StripLead - 1);
-    const QString right = Utf8(all.substr(symbol, rightChars * MaxCharBytes))
-                              .left(static_cast<qsizetype>(rightChars));
-    return left + right;
-}
-
 } // namespace
 
 FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, QWidget* parent)
     : QWidget(parent)
-    , picBall(BackColour, this)
+    , Display(platform.Ticks, BackColour, this)
     , picClock(BackColour, this)
     , timClock(this)
     , lbProgress(this)
     , lbWave(this)
-    , lbInfo(this)
-    , Label1(this)
-    , lbRhithm(this)
     , lbPau2(this)
     , lbPau1(this)
     , lbAcel(this)
@@ -210,7 +121,8 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
     , lbTime(this)
     , lbBPM(this)
     , services(platform)
-    , values(programValues) {
+    , values(programValues)
+    , beatTimer(platform.Ticks, [this] { BeatDue(); }) {
     HelpPage = ProgramFolder() / "Help.htm";
     OpenDocument = OpenWithDesktop;
     BuildControls();
@@ -244,9 +156,7 @@ void FormMain::BuildControls() {
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    picBall.move(208, 0);
-    picBall.Resize(41, 89);
-    picBall.hide();
+    Display.setGeometry(rect());
     picClock.move(0, 0);
     picClock.Resize(65, 65);
 
@@ -259,12 +169,12 @@ void FormMain::BuildControls() {
     SetUpLabel(lbWave, {48, 88, 169, 41}, QStringLiteral("Export to Wave Please Wait"),
                SansSerif(12, true), Align::Centre, true);
     lbWave.hide();
-    SetUpLabel(lbInfo, {0, 120, 89, 17}, QString(), SansSerif(12, true), Align::Centre, true);
-    shMetr.Size = 2 * BobRadius + 1;
-    LineMetr.BorderWidth = 2;
-    SetUpLabel(Label1, {8, 136, 89, 17}, QStringLiteral("       |"), FixedPitch(12, true),
+    SetUpLabel(Display.lbInfo, {0, 120, 89, 17}, QString(), SansSerif(12, true), Align::Centre,
+               true);
+    SetUpLabel(Display.Label1, {8, 136, 89, 17}, QStringLiteral("       |"), FixedPitch(12, true),
                Align::Left, false);
-    SetUpLabel(lbRhithm, {8, 152, 257, 17}, QString(), FixedPitch(12, false), Align::Left, false);
+    SetUpLabel(Display.lbRhithm, {8, 152, 257, 17}, QString(), FixedPitch(12, false), Align::Left,
+               false);
     SetUpLabel(lbPau2, {240, 90, 25, 17}, QStringLiteral("sec."), SansSerif(8, false), Align::Left,
                true);
     SetUpLabel(lbPau1, {180, 90, 33, 17}, QStringLiteral("Pause"), SansSerif(8, false), Align::Left,
@@ -277,8 +187,6 @@ void FormMain::BuildControls() {
     SetUpLabel(lbPause, {216, 88, 17, 17}, QStringLiteral("4"), SansSerif(12, false), Align::Left,
                true);
     lbPause.hide();
-    imMetronome.Geometry = QRect(192, 24, MetronomePictureSize, MetronomePictureSize);
-    imMetronome.Picture = MetronomePicture();
     SetUpLabel(lbTime, {64, 104, 145, 41}, QString(), SansSerif(24, false), Align::Centre, true);
     SetUpLabel(lbBPM, {88, 40, 97, 41}, QString(), SansSerif(24, false), Align::Centre, true);
     SetForeColour(lbBPM, DarkBlue);
@@ -296,8 +204,6 @@ void FormMain::Form_Load() {
     Volume->MikrofonMute(false);
     CreateKeyCommands();
     Running = true;
-    LineMetr.P1 = imMetronome.Geometry.topLeft() + MetronomePivot;
-    PlacePendulum(LineMetr.P1 + LeftSwing);
     for (std::size_t i = 0; i < values.TempoMemory.size(); ++i) {
         values.TempoMemory[i] = 30 + 5 * static_cast<int32_t>(i);
     }
@@ -317,32 +223,83 @@ bool FormMain::event(QEvent* e) {
         keyPressEvent(static_cast<QKeyEvent*>(e));
         return true;
     }
-    if (e->type() == QEvent::WindowActivate) {
-        // The loop starts once the activation has been handled in full (focus included), not
-        // inside its delivery.
-        QMetaObject::invokeMethod(
-            this, [this] { Form_Activate(); }, Qt::QueuedConnection);
-    }
     return QWidget::event(e);
 }
 
-void FormMain::Form_Activate() {
-    if (loopRunning || !Running) {
+// Counts a command for as long as it runs. The beat waits meanwhile, as it did while a command held
+// the main loop (a message box, an export), and goes on from whatever the command wrote to the
+// engine. A close asked for meanwhile follows from the event loop, as a close inside a close would
+// be lost.
+class FormMain::CommandScope {
+public:
+    explicit CommandScope(FormMain& form)
+        : form(form) {
+        ++form.commandDepth;
+    }
+    ~CommandScope() {
+        if (--form.commandDepth > 0) {
+            return;
+        }
+        form.ArmBeatTimer();
+        if (form.pendingClose) {
+            QMetaObject::invokeMethod(
+                &form, [&closing = form] { closing.ClosePending(); }, Qt::QueuedConnection);
+        }
+    }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+private:
+    FormMain& form;
+};
+
+void FormMain::BeatDue() {
+    if (!Metron || commandDepth > 0) {
         return;
     }
-    loopRunning = true;
-    passes = 0;
+    pulsing = true;
+    Guarded([this] { Metron->Pulse(); });
+    pulsing = false;
+    ArmBeatTimer();
+}
+
+void FormMain::ArmBeatTimer() {
+    if (!Metron || !Metron->Enable()) {
+        beatTimer.Disarm();
+        return;
+    }
+    // Pulse compares whole ticks, so the step is due at the first whole tick on or after it.
+    beatTimer.ArmAt(std::ceil(Metron->NextDueTick()));
+}
+
+double FormMain::PlayTick() const {
+    return Metron->NextBeatTime() + services.Sound.PlayDelayMs();
+}
+
+void FormMain::AnimateBall() {
+    Display.Animate(DisplayMode == 1 && Metron && Metron->Enable());
+}
+
+void FormMain::DeliverDuringExport() {
+    // Delivering costs an iteration of the event dispatcher; once in a while is enough for the
+    // percentage to show and for keys and close requests to be turned away.
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextExportDelivery) {
+        return;
+    }
+    nextExportDelivery = now + ExportDelivery;
+    QCoreApplication::processEvents();
+}
+
+void FormMain::Guarded(const std::function<void()>& work) {
     try {
-        do {
-            RunLoopPass();
-        } while (Running);
+        work();
     } catch (const std::exception& error) {
         // Nothing can be trusted to go on after a fault in the middle of a step; the program ends
         // the way a close does, so the microphone is muted and the practice time kept.
         std::fprintf(stderr, "pulsara: %s; closing\n", error.what());
         EndAfterFault();
     }
-    loopRunning = false;
 }
 
 void FormMain::EndAfterFault() {
@@ -354,26 +311,12 @@ void FormMain::EndAfterFault() {
     close();
 }
 
-void FormMain::RunLoopPass() {
-    if (!Metron) {
-        return;
-    }
-    Metron->Pulse();
-    passes = (passes + 1) % 5;
-    if (passes == 0 && DisplayMode == 1 && Metron->Enable()) {
-        DrawBall();
-    }
-    pendingEvents.DeliverIfAny();
-    ClosePending();
-    services.Ticks.Sleep(1);
-}
-
 void FormMain::RequestClose(UnloadMode mode) {
     if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this) {
         modal->close();
     }
     pendingClose = mode;
-    if (!loopRunning) {
+    if (commandDepth == 0) {
         ClosePending();
     }
 }
@@ -390,26 +333,6 @@ void FormMain::ClosePending() {
 
 void FormMain::paintEvent(QPaintEvent* e) {
     (void)e;
-    QPainter painter(this);
-    if (imMetronome.Visible) {
-        if (imMetronome.Picture.devicePixelRatio() != devicePixelRatioF()) {
-            imMetronome.Picture = MetronomePicture(devicePixelRatioF());
-        }
-        painter.drawImage(imMetronome.Geometry, imMetronome.Picture);
-    }
-    painter.setRenderHint(QPainter::Antialiasing);
-    if (LineMetr.Visible) {
-        painter.setPen(QPen(Qt::black, LineMetr.BorderWidth, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(QPointF(LineMetr.P1) + QPointF(0.5, 0.5),
-                         QPointF(LineMetr.P2) + QPointF(0.5, 0.5));
-    }
-    if (shMetr.Visible) {
-        painter.setPen(QPen(Qt::black, 1));
-        painter.setBrush(Qt::white);
-        painter.drawEllipse(
-            QRectF(shMetr.Left + 0.5, shMetr.Top + 0.5, shMetr.Size - 1, shMetr.Size - 1));
-    }
-    painter.end();
     Form_Paint();
 }
 
@@ -434,6 +357,8 @@ void FormMain::closeEvent(QCloseEvent* e) {
         e->accept();
         return;
     }
+    // A termination request while the notebook asks about its notes waits for the answer.
+    const CommandScope closing(*this);
     int16_t Cancel = 0;
     const int16_t mode = e->spontaneous() ? int16_t{ByCloseBox} : int16_t{nextUnloadMode};
     Form_QueryUnload(Cancel, mode);
@@ -464,6 +389,9 @@ void FormMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
 
 void FormMain::Form_Unload(int16_t& Cancel) {
     (void)Cancel;
+    beatTimer.Disarm();
+    Display.DropPending();
+    Display.Animate(false);
     if (Volume) {
         Volume->MikrofonMute(true);
     }
@@ -478,7 +406,7 @@ void FormMain::Form_Unload(int16_t& Cancel) {
 
 void FormMain::keyPressEvent(QKeyEvent* e) {
     const VirtualKey::KeyDown key = VirtualKey::FromEvent(*e);
-    Form_KeyDown(key.KeyCode, key.Shift);
+    Guarded([&] { Form_KeyDown(key.KeyCode, key.Shift); });
     e->accept();
 }
 
@@ -497,7 +425,7 @@ void FormMain::CreateKeyCommands() {
     WaveExport = std::make_unique<WaveExportCommand>(*Metron, services.MessageDialogs, ExportBusy,
                                                      [this](bool on) { ShowExportNotice(on); });
     // The window repaints, shows the percentage and turns keys away while an export renders.
-    Metron->PendingEvents([this] { pendingEvents.DeliverIfAny(); });
+    Metron->PendingEvents([this] { DeliverDuringExport(); });
 }
 
 void FormMain::Form_KeyDown(int32_t KeyCode, int32_t Shift) {
@@ -516,122 +444,78 @@ void FormMain::Form_KeyDown(int32_t KeyCode, int32_t Shift) {
         KeyState.PressCount = 1;
     }
     KeyState.LastKeyTime = services.Ticks.GetTickCount();
-    RunKeyCommand(KeyCode, Shift, DoubleKey);
+    if (const KeyBinding* key = KeyTable::Find(KeyCode, Shift, KeyState.PressCount)) {
+        const CommandScope command(*this);
+        RunKeyCommand(*key, DoubleKey);
+    }
     // Also a key without a command ends a chain of quick repeats.
     KeyState.LastKey = KeyCode;
 }
 
-bool FormMain::RunKeyCommand(int32_t KeyCode, int32_t Shift, bool DoubleKey) {
-    return TempoKey(KeyCode) || EngineKey(KeyCode) || MixerKey(KeyCode, DoubleKey) ||
-           MemoryKey(KeyCode, Shift, DoubleKey) || WindowKey(KeyCode, DoubleKey);
+void FormMain::RunKeyCommand(const KeyBinding& key, bool DoubleKey) {
+    EngineCommand(key);
+    MixerCommand(key, DoubleKey);
+    MemoryCommand(key, DoubleKey);
+    WindowCommand(key, DoubleKey);
 }
 
-bool FormMain::TempoKey(int32_t KeyCode) {
-    const auto key =
-        std::find_if(TempoKeyTable.begin(), TempoKeyTable.end(),
-                     [KeyCode](const TempoKeyBase& k) { return k.KeyCode == KeyCode; });
-    if (key == TempoKeyTable.end()) {
-        return false;
-    }
-    Metron->BPM(key->Base + TempoPlus(KeyState.PressCount));
-    return true;
-}
-
-// The beat, the tempo steps, the pause cycle and the accelerando; the engine clamps or refuses
-// what lies out of range.
-bool FormMain::EngineKey(int32_t KeyCode) {
-    switch (KeyCode) {
-    case VirtualKey::Space:
+// The beat, the tempo, the pause cycle and the accelerando; the engine clamps or refuses what lies
+// out of range.
+void FormMain::EngineCommand(const KeyBinding& key) {
+    switch (key.Command) {
+    case KeyCommand::StartStop:
         Metron->Switch();
-        return true;
-    case VirtualKey::Up:
-        Metron->BPM(Metron->BPM() + 5);
-        return true;
-    case VirtualKey::Down:
-        Metron->BPM(Metron->BPM() - 5);
-        return true;
-    case VirtualKey::Left:
-        Metron->BPM(Metron->BPM() - 1);
-        return true;
-    case VirtualKey::Right:
-        Metron->BPM(Metron->BPM() + 1);
-        return true;
-    case VirtualKey::F7:
+        break;
+    case KeyCommand::SetTempo:
+        Metron->BPM(key.Argument + TempoPlus(KeyState.PressCount));
+        break;
+    case KeyCommand::StepTempo:
+        Metron->BPM(Metron->BPM() + key.Argument);
+        break;
+    case KeyCommand::PauseSwitch:
         Metron->PauseSwitch();
-        return true;
-    case 'O':
-        Metron->PauseSec(Metron->PauseSec() - 1);
-        return true;
-    case 'P':
-        Metron->PauseSec(Metron->PauseSec() + 1);
-        return true;
-    case VirtualKey::F8:
+        break;
+    case KeyCommand::StepPause:
+        Metron->PauseSec(Metron->PauseSec() + key.Argument);
+        break;
+    case KeyCommand::AccelerandoOff:
         Metron->DisableAccelerando();
-        return true;
-    case VirtualKey::LeftBracket:
+        break;
+    case KeyCommand::AccelerandoGentler:
         if (Metron->Accelerando()) {
             Metron->AcelValue(Metron->AcelValue() / AccelerandoFactor);
         } else {
             Metron->AccelerandoBegin(GentleAccelerando);
         }
-        return true;
-    case VirtualKey::RightBracket:
+        break;
+    case KeyCommand::AccelerandoSteeper:
         if (Metron->Accelerando()) {
             Metron->AcelValue(Metron->AcelValue() * AccelerandoFactor);
         } else {
             Metron->AccelerandoBegin(SteepAccelerando);
         }
-        return true;
+        break;
     default:
-        return false;
+        break;
     }
 }
 
-bool FormMain::MixerKey(int32_t KeyCode, bool DoubleKey) {
-    switch (KeyCode) {
-    case VirtualKey::Insert:
-    case VirtualKey::Delete:
-    case VirtualKey::Home:
-    case VirtualKey::End:
-    case VirtualKey::Prior:
-    case VirtualKey::Next:
-        StepMixerLevel(KeyCode);
-        return true;
-    case VirtualKey::F12:
+void FormMain::MixerCommand(const KeyBinding& key, bool DoubleKey) {
+    switch (key.Command) {
+    case KeyCommand::StepVolume:
+        Volume->VolumeLevel(SteppedLevel(Volume->VolumeLevel(), key.Argument));
+        break;
+    case KeyCommand::StepWave:
+        Volume->WaveLevel(SteppedLevel(Volume->WaveLevel(), key.Argument));
+        break;
+    case KeyCommand::StepMic:
+        Volume->MicLevel(SteppedLevel(Volume->MicLevel(), key.Argument));
+        break;
+    case KeyCommand::MicMute:
         Volume->MikrofonMute(!Volume->MikrofonMute());
-        return true;
-    default:
         break;
-    }
-    const auto preset =
-        std::find_if(MixerPresetKeys.begin(), MixerPresetKeys.end(),
-                     [KeyCode](const MixerPresetKey& k) { return k.KeyCode == KeyCode; });
-    if (preset == MixerPresetKeys.end()) {
-        return false;
-    }
-    SetMixer(DoubleKey, preset->Name);
-    return true;
-}
-
-void FormMain::StepMixerLevel(int32_t KeyCode) {
-    switch (KeyCode) {
-    case VirtualKey::Insert:
-        Volume->VolumeLevel(SteppedLevel(Volume->VolumeLevel(), MixerStep));
-        break;
-    case VirtualKey::Delete:
-        Volume->VolumeLevel(SteppedLevel(Volume->VolumeLevel(), -MixerStep));
-        break;
-    case VirtualKey::Home:
-        Volume->WaveLevel(SteppedLevel(Volume->WaveLevel(), MixerStep));
-        break;
-    case VirtualKey::End:
-        Volume->WaveLevel(SteppedLevel(Volume->WaveLevel(), -MixerStep));
-        break;
-    case VirtualKey::Prior:
-        Volume->MicLevel(SteppedLevel(Volume->MicLevel(), MixerStep));
-        break;
-    case VirtualKey::Next:
-        Volume->MicLevel(SteppedLevel(Volume->MicLevel(), -MixerStep));
+    case KeyCommand::MixerPreset:
+        SetMixer(DoubleKey, std::string(1, static_cast<char>(key.Argument)));
         break;
     default:
         break;
@@ -645,86 +529,72 @@ void FormMain::SetMixer(bool DoubleKey, std::string_view Name) {
 }
 
 // The keypad's tempo memory, the rhythm keys and the wave export.
-bool FormMain::MemoryKey(int32_t KeyCode, int32_t Shift, bool DoubleKey) {
-    if (KeyCode >= VirtualKey::Numpad1 && KeyCode <= VirtualKey::Numpad9) {
-        TempoKeys->KeypadDigit(KeyCode - VirtualKey::Numpad1, KeyState.PressCount);
-        return true;
-    }
-    switch (KeyCode) {
-    case VirtualKey::Add:
+void FormMain::MemoryCommand(const KeyBinding& key, bool DoubleKey) {
+    switch (key.Command) {
+    case KeyCommand::TempoSlot:
+        TempoKeys->KeypadDigit(key.Argument, KeyState.PressCount);
+        break;
+    case KeyCommand::NextTempoSlot:
         TempoKeys->KeypadPlus();
-        return true;
-    case VirtualKey::Numpad0:
+        break;
+    case KeyCommand::TempoGrowth:
         TempoKeys->KeypadZero();
-        return true;
-    case VirtualKey::Decimal:
+        break;
+    case KeyCommand::WarmUpRamp:
         TempoKeys->KeypadDecimal(DoubleKey);
-        return true;
-    case VirtualKey::ShiftKey:
+        break;
+    case KeyCommand::DefaultRhythm:
         RhythmKeys->ShiftKey(DoubleKey);
-        return true;
-    case 'Z':
-    case 'X':
-    case 'C':
-    case 'V':
-        RhythmKeys->PresetKey(KeyCode, DoubleKey);
-        return true;
-    case 'A':
-    case 'S':
-    case 'D':
-    case 'F':
-    case 'G':
-    case 'H':
-    case 'J':
-    case 'K':
-    case 'L':
-        RhythmKeys->SlotKey(KeyCode, DoubleKey);
-        return true;
-    case VirtualKey::F2:
+        break;
+    case KeyCommand::RhythmPreset:
+        RhythmKeys->PresetKey(key.Argument, DoubleKey);
+        break;
+    case KeyCommand::RhythmSlot:
+        RhythmKeys->SlotKey(key.Argument, DoubleKey);
+        break;
+    case KeyCommand::SaveRhythm:
         RhythmKeys->SaveRhythmFile();
-        return true;
-    case VirtualKey::F3:
+        break;
+    case KeyCommand::OpenRhythm:
         RhythmKeys->OpenRhythmFile();
-        return true;
-    case VirtualKey::F4:
-        // Alt+F4 belongs to the window system.
-        if (Shift != VirtualKey::AltMask) {
-            RhythmKeys->EnterRhythm();
-        }
-        return true;
-    case VirtualKey::F11:
+        break;
+    case KeyCommand::EditRhythm:
+        RhythmKeys->EnterRhythm();
+        break;
+    case KeyCommand::ExportWave:
         WaveExport->Run();
-        return true;
+        break;
     default:
-        return false;
+        break;
     }
 }
 
 // The clock, the help page, the side windows and the display mode.
-bool FormMain::WindowKey(int32_t KeyCode, bool DoubleKey) {
-    switch (KeyCode) {
-    case VirtualKey::F5:
+void FormMain::WindowCommand(const KeyBinding& key, bool DoubleKey) {
+    switch (key.Command) {
+    case KeyCommand::ResetClock:
         if (DoubleKey) {
             Clock->ResetTime();
         }
-        return true;
-    case VirtualKey::F6:
+        break;
+    case KeyCommand::FreezeClock:
         Clock->Freeze(!Clock->Freeze());
-        return true;
-    case VirtualKey::F1:
+        break;
+    case KeyCommand::Help:
         ShowHelp();
-        return true;
-    case VirtualKey::F9:
+        break;
+    case KeyCommand::NoteBook:
         ShowNoteBook();
-        return true;
-    case VirtualKey::Subtract:
+        break;
+    case KeyCommand::DisplayMode:
         ToggleDisplayMode();
-        if (KeyState.PressCount == 4) {
-            ShowListTmps();
-        }
-        return true;
+        break;
+    case KeyCommand::DisplayAndTempoList:
+        ToggleDisplayMode();
+        ShowListTmps();
+        break;
     default:
-        return false;
+        break;
     }
 }
 
@@ -798,65 +668,52 @@ int32_t FormMain::TempoPlus(int32_t prT) const {
 
 void FormMain::ShowDisplayMode(int32_t mode) {
     DisplayMode = mode;
-    const bool pendulum = mode == 0;
-    imMetronome.Visible = pendulum;
-    LineMetr.Visible = pendulum;
-    shMetr.Visible = pendulum;
-    picBall.setVisible(!pendulum);
-    update(imMetronome.Geometry.united(PendulumBounds()));
+    Display.ShowPendulum(mode == 0);
+    AnimateBall();
 }
 
-void FormMain::DrawBall() {
-    double h = 0;
-    // Before the first main beat there is no swing to follow: the ball rests on the floor.
-    if (SwingLength > 0) {
-        const int32_t t = TicksBetween(SwingStartTick, services.Ticks.GetTickCount());
-        const double p = 2.0 / SwingLength * t;
-        h = (1 - (p - 1) * (p - 1)) * SwingLength * 0.025;
-    }
-    picBall.Clear();
-    picBall.Circle(BallX, BallRestY - h, BallRadius, DrawingColour, Fill::Solid);
-    picBall.Rectangle(0, 84, 30, 88, DrawingColour, Fill::Solid);
-}
-
-void FormMain::PlacePendulum(QPoint rodEnd) {
-    const QRect before = PendulumBounds();
-    LineMetr.P2 = rodEnd;
-    shMetr.Left = rodEnd.x() - BobRadius;
-    shMetr.Top = rodEnd.y() - BobRadius;
-    update(before.united(PendulumBounds()));
-}
-
-void FormMain::SwingPendulum() {
-    const QPoint pivot = LineMetr.P1;
-    PlacePendulum(pivot + (KeyState.SwingCount % 2 == 0 ? LeftSwing : RightSwing));
-}
-
-QRect FormMain::PendulumBounds() const {
-    const QRect rod = QRect(LineMetr.P1, LineMetr.P2).normalized();
-    const QRect bob(shMetr.Left, shMetr.Top, shMetr.Size, shMetr.Size);
-    return rod.united(bob).adjusted(-2, -2, 2, 2);
-}
-
+// What the events of a step change on screen shows when the step is heard; what a key changes
+// shows at once.
 void FormMain::Metron_BpmChange() {
-    lbBPM.setText(QString::number(Metron->BPM()));
+    const QString tempo = QString::number(Metron->BPM());
+    if (!pulsing) {
+        ++tempoWrites;
+        lbBPM.setText(tempo);
+        ArmBeatTimer();
+        return;
+    }
+    // A tempo set by a key while the step is on its way stays.
+    Display.ShowAt(PlayTick(), [this, tempo, writes = tempoWrites] {
+        if (writes == tempoWrites) {
+            lbBPM.setText(tempo);
+        }
+    });
 }
 
 void FormMain::Metron_Click(double& Dlit) {
-    SwingStartTick = services.Ticks.GetTickCount();
-    SwingLength = RoundToInt32(60000.0 / Metron->BPM() * 4 * Dlit);
-    if (DisplayMode == 0) {
+    const int32_t length = RoundToInt32(60000.0 / Metron->BPM() * 4 * Dlit);
+    const bool swing = DisplayMode == 0;
+    if (swing) {
         ++KeyState.SwingCount;
-        SwingPendulum();
     }
+    const bool right = KeyState.SwingCount % 2 != 0;
     const int32_t t = Metron->BpmTime();
-    lbTime.setText(QStringLiteral("%1 : %2").arg(t / 60).arg(t % 60, 2, 10, QLatin1Char('0')));
+    const QString time = QStringLiteral("%1 : %2").arg(t / 60).arg(t % 60, 2, 10, QLatin1Char('0'));
+    const double playTick = PlayTick();
+    Display.ShowAt(playTick, [this, playTick, length, swing, right, time] {
+        Display.StartSwing(playTick, length);
+        if (swing) {
+            Display.SwingPendulum(right);
+        }
+        lbTime.setText(time);
+    });
 }
 
 void FormMain::Metron_Step() {
     const CTrackList& track = Metron->Track();
-    lbRhithm.setText(RhythmStrip(track.Rhithm(), track.CurPos()));
-    lbInfo.setText(Utf8(track.CurInfo()));
+    const QString strip = BeatDisplay::RhythmStrip(track.Rhithm(), track.CurPos());
+    const QString info = QString::fromStdString(track.CurInfo());
+    Display.ShowAt(PlayTick(), [this, strip, info] { Display.ShowStrip(strip, info); });
 }
 
 void FormMain::Metron_PauseChange() {
@@ -865,6 +722,8 @@ void FormMain::Metron_PauseChange() {
     lbPau1.setVisible(pause);
     lbPau2.setVisible(pause);
     lbPause.setText(QString::number(Metron->PauseSec()));
+    // The cycle's turns are times the engine must be woken for.
+    ArmBeatTimer();
 }
 
 void FormMain::Metron_AccelerandoChange() {
@@ -879,10 +738,12 @@ void FormMain::Metron_AccelerandoChange() {
 
 void FormMain::Metron_EnableChange() {
     if (!Metron->Enable()) {
+        Display.DropPending();
         lbTime.clear();
-        lbRhithm.clear();
-        lbInfo.clear();
+        Display.ClearStrip();
     }
+    ArmBeatTimer();
+    AnimateBall();
 }
 
 void FormMain::Metron_Progress(int32_t& percent) {

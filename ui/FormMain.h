@@ -1,26 +1,25 @@
 #pragma once
 
+#include "BeatDisplay.h"
 #include "CClock.h"
 #include "CMetronome.h"
 #include "CMetronomeEvents.h"
 #include "MixerPresets.h"
-#include "PendingEvents.h"
 #include "PlatformServices.h"
 #include "QtSurface.h"
 #include "RhythmCommands.h"
 #include "TempoMemoryCommands.h"
 #include "TempoMemoryState.h"
+#include "TickTimer.h"
 #include "WaveExportCommand.h"
 #include "cVolume.h"
 #include "frmListTmps.h"
 #include "frmNoteBook.h"
 
-#include <QImage>
 #include <QLabel>
-#include <QPoint>
-#include <QRect>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -29,19 +28,20 @@
 #include <string>
 #include <string_view>
 
+struct KeyBinding;
 class QCloseEvent;
 class QKeyEvent;
 class QPaintEvent;
 
 // The program's main window. It owns the beat engine, the practice clock and the mixer object for
-// the whole run, drives the engine from its main loop, shows the tempo, the rhythm strip, the
+// the whole run, drives the engine, shows the tempo, the rhythm strip, the
 // pause and accelerando state and the beat (a pendulum over the picture of a metronome, or a
 // bouncing ball), and closes only when no export is running, leaving the microphone muted and the
 // practice time stored.
 //
-// The main loop runs inside the first activation of the window and delivers the window system's
-// events itself; every other handler runs nested in it. Tests drive it one pass at a time with
-// RunLoopPass.
+// The window sleeps in the event loop until something is due: the engine's next step (a precise
+// timer at the engine's next due tick), a change of the beat display at its play time, a frame of
+// the moving ball, the clock's timer, or input. Tests call the timers' handlers themselves.
 class FormMain final : public QWidget, private CMetronomeEvents {
 public:
     // Why a close was asked for, as Form_QueryUnload is told.
@@ -52,26 +52,6 @@ public:
         BySystem = 3,     // the system asked the program to end (a signal)
     };
 
-    // A line with two settable end points, drawn on the window itself.
-    struct LineItem {
-        QPoint P1;
-        QPoint P2;
-        int BorderWidth = 1;
-        bool Visible = true;
-    };
-    // A circle inside its square box, drawn on the window itself.
-    struct ShapeItem {
-        int Left = 0;
-        int Top = 0;
-        int Size = 9;
-        bool Visible = true;
-    };
-    // A fixed picture, drawn on the window itself under the line and the shape.
-    struct ImageItem {
-        QRect Geometry;
-        QImage Picture;
-        bool Visible = true;
-    };
     // Key repeat detection; it also carries the pendulum's swing counter.
     struct KeyStateRecord {
         int32_t SavedTempo = 0;
@@ -86,19 +66,17 @@ public:
     FormMain(PlatformServices& services, TempoMemoryState& values, QWidget* parent = nullptr);
     ~FormMain() override;
 
-    // The main loop. Started by the first activation; an activation while it runs returns at once.
-    // A fault that escapes a pass ends the program as a close would.
-    void Form_Activate();
-    // One pass of the main loop: Pulse, the ball on every fifth pass, event delivery, 1 ms sleep.
-    void RunLoopPass();
-    bool LoopRunning() const { return loopRunning; }
+    // The engine's next due tick has come: Pulse, then sleep until the following one. Nothing
+    // happens while a command runs; a fault that escapes the engine ends the program as a close
+    // would.
+    void BeatDue();
+    const TickTimer& BeatTimer() const { return beatTimer; }
 
-    // Closes the window as the close box does, for the given reason. While the main loop runs the
-    // close waits for the loop's next pass, outside any command, and a modal dialog still open
-    // is dismissed first, so that no command finds its objects released under it.
+    // Closes the window as the close box does, for the given reason. While a command runs the
+    // close waits until it has returned, and a modal dialog still open is dismissed first, so
+    // that no command finds its objects released under it.
     void RequestClose(UnloadMode mode);
 
-    void DrawBall();
     int32_t TempoPlus(int32_t prT) const;
     // Shows the pendulum picture (mode 0) or the ball box (mode 1).
     void ShowDisplayMode(int32_t mode);
@@ -115,8 +93,6 @@ public:
 
     // Quick repeats of one key come within this many milliseconds of each other.
     static constexpr uint32_t RepeatInterval = 800;
-    // One step of the mixer level keys, in the mixer's own units.
-    static constexpr int32_t MixerStep = 4096;
 
     // The size of a font given in points, in pixels of a 96-dpi screen: the window is laid out in
     // such pixels, and a high-density screen scales the whole of it evenly.
@@ -133,8 +109,6 @@ public:
     bool Running = false;
     bool ExportBusy = false;
     int32_t DisplayMode = 0;
-    int32_t SwingStartTick = 0;
-    int32_t SwingLength = 0;
     KeyStateRecord KeyState;
     // The mixer presets and the larger key commands, living as long as the objects they work on.
     std::unique_ptr<MixerPresets> Presets;
@@ -148,22 +122,17 @@ public:
     std::filesystem::path HelpPage;
     std::function<void(const std::filesystem::path&)> OpenDocument;
 
-    // Controls, in creation order: later ones lie above earlier ones.
-    QtSurface picBall;
+    // Controls, in creation order: later ones lie above earlier ones. The beat display holds
+    // picBall, lbInfo, shMetr, LineMetr, Label1, lbRhithm and imMetronome, below all the others.
+    BeatDisplay Display;
     QtSurface picClock;
     QTimer timClock;
     QLabel lbProgress;
     QLabel lbWave;
-    QLabel lbInfo;
-    ShapeItem shMetr;
-    LineItem LineMetr;
-    QLabel Label1;
-    QLabel lbRhithm;
     QLabel lbPau2;
     QLabel lbPau1;
     QLabel lbAcel;
     QLabel lbPause;
-    ImageItem imMetronome;
     QLabel lbTime;
     QLabel lbBPM;
 
@@ -199,14 +168,11 @@ private:
     void Progress(int32_t& percent) override { Metron_Progress(percent); }
 
     void CreateKeyCommands();
-    // Runs the key's command; false for a key that has none.
-    bool RunKeyCommand(int32_t KeyCode, int32_t Shift, bool DoubleKey);
-    bool TempoKey(int32_t KeyCode);
-    bool EngineKey(int32_t KeyCode);
-    bool MixerKey(int32_t KeyCode, bool DoubleKey);
-    bool MemoryKey(int32_t KeyCode, int32_t Shift, bool DoubleKey);
-    bool WindowKey(int32_t KeyCode, bool DoubleKey);
-    void StepMixerLevel(int32_t KeyCode);
+    void RunKeyCommand(const KeyBinding& key, bool DoubleKey);
+    void EngineCommand(const KeyBinding& key);
+    void MixerCommand(const KeyBinding& key, bool DoubleKey);
+    void MemoryCommand(const KeyBinding& key, bool DoubleKey);
+    void WindowCommand(const KeyBinding& key, bool DoubleKey);
     void ShowHelp();
     void ShowNoteBook();
     void ShowListTmps();
@@ -215,17 +181,26 @@ private:
     bool CloseNoteBook();
     void ShowExportNotice(bool visible);
 
-    void PlacePendulum(QPoint rodEnd);
-    void SwingPendulum();
-    QRect PendulumBounds() const;
+    // Where the step being scheduled is heard: its due tick plus the output's delay.
+    double PlayTick() const;
+    void ArmBeatTimer();
+    void AnimateBall();
+    void DeliverDuringExport();
+    // Runs work; a fault that escapes it ends the program as a close would.
+    void Guarded(const std::function<void()>& work);
+    // Counts the commands running: the beat and a close request wait until they have returned.
+    class CommandScope;
     void ClosePending();
     void EndAfterFault();
 
     PlatformServices& services;
     TempoMemoryState& values;
-    PendingEvents pendingEvents;
-    bool loopRunning = false;
-    int32_t passes = 0;
+    TickTimer beatTimer;
+    // True while Pulse runs: what the engine changes then belongs to the step being scheduled.
+    bool pulsing = false;
+    int32_t tempoWrites = 0;
+    int commandDepth = 0;
+    std::chrono::steady_clock::time_point nextExportDelivery;
     std::optional<UnloadMode> pendingClose;
     int16_t nextUnloadMode = ByCode;
     // Modeless, one of each at a time; a closed one gives way to a new one at the next opening.

@@ -1,6 +1,11 @@
 #include "FormFixture.h"
 
+#include "Rounding.h"
+
 #include <QColor>
+#include <algorithm>
+#include <cmath>
+#include <iterator>
 
 FormFixture::FormFixture() {
     mixer.AddControl(MixerLineType::Master, MixerControlType::Volume, 0, 65535, 30000);
@@ -12,18 +17,39 @@ void FormFixture::SetUp() {
     form = std::make_unique<FormMain>(services, values);
 }
 
-void FormFixture::Passes(int count) {
-    for (int i = 0; i < count; ++i) {
-        form->RunLoopPass();
+bool FormFixture::WakeNext() {
+    const TickTimer& beat = form->BeatTimer();
+    const TickTimer& show = form->Display.ShowTimer();
+    if (!beat.Armed() && !show.Armed()) {
+        return false;
     }
+    const bool beatFirst =
+        beat.Armed() && (!show.Armed() || TickTimer::Until(beat.Target(), show.Target()) <= 0);
+    const double wait = TickTimer::Until(beatFirst ? beat.Target() : show.Target(), ticks.now);
+    ticks.now += static_cast<int32_t>(std::max(std::ceil(wait), 0.0));
+    beatFirst ? form->BeatDue() : form->Display.DisplayDue();
+    return true;
+}
+
+void FormFixture::Run(int32_t milliseconds) {
+    const int32_t end = ticks.now + milliseconds;
+    const auto nextWithin = [&] {
+        const TickTimer* timers[] = {&form->BeatTimer(), &form->Display.ShowTimer()};
+        return std::any_of(std::begin(timers), std::end(timers), [&](const TickTimer* timer) {
+            return timer->Armed() && TickTimer::Until(timer->Target(), end) <= 0;
+        });
+    };
+    while (nextWithin() && WakeNext()) {
+    }
+    ticks.now = end;
 }
 
 bool FormFixture::NextBeat() {
-    const int32_t before = form->SwingStartTick;
+    const int32_t before = form->Display.SwingStartTick;
     const int32_t beatsBefore = form->KeyState.SwingCount;
-    for (int i = 0; i < 60000; ++i) {
-        form->RunLoopPass();
-        if (form->SwingStartTick != before || form->KeyState.SwingCount != beatsBefore) {
+    const int32_t start = ticks.now;
+    while (TicksBetween(start, ticks.now) < 60000 && WakeNext()) {
+        if (form->Display.SwingStartTick != before || form->KeyState.SwingCount != beatsBefore) {
             return true;
         }
     }

@@ -4,6 +4,7 @@
 #include "PlatformServices.h"
 #include "TempoMemoryState.h"
 #include "fakes/FakeMixerDevice.h"
+#include "fakes/ManualTickSource.h"
 #include "fakes/MemorySettingsStore.h"
 #include "fakes/RecordingSoundOutput.h"
 #include "fakes/ScriptedDialogs.h"
@@ -14,24 +15,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// A tick source for the main loop under test: Sleep moves the clock instead of waiting, counts the
-// passes, and lets a test act in the middle of a given pass.
-class LoopTicks final : public TickSource {
-public:
-    int32_t GetTickCount() override { return now; }
-    void Sleep(int32_t milliseconds) override {
-        now += milliseconds;
-        ++sleeps;
-        if (onSleep) {
-            onSleep(sleeps);
-        }
-    }
-
-    int32_t now = 1000;
-    int sleeps = 0;
-    std::function<void(int pass)> onSleep;
-};
 
 // Settings that log their writes into the mixer's journal, so that a test sees the order of what
 // the window asks of both.
@@ -60,9 +43,12 @@ protected:
 
     void SetUp() override;
 
-    // Loop passes, each 1 ms of the manual clock.
-    void Passes(int count);
-    // Runs passes until the next main beat has been handled; false if none came within a minute.
+    // Moves the clock to the window's next timer and fires it, as the event loop would; false when
+    // no timer is armed.
+    bool WakeNext();
+    // Moves the clock on by milliseconds, firing every timer that falls due on the way.
+    void Run(int32_t milliseconds);
+    // Runs until the next main beat shows; false if none came within a minute.
     bool NextBeat();
     void SwitchOn() { form->Metron->Enable(true); }
 
@@ -76,7 +62,7 @@ protected:
     // Whether anything but the background shows in a picture.
     static bool AnythingDrawn(const QImage& picture);
 
-    LoopTicks ticks;
+    ManualTickSource ticks{1000};
     RecordingSoundOutput sound;
     FakeMixerDevice mixer;
     JournalSettings settings{mixer.calls};

@@ -20,20 +20,20 @@ QColor TextColour(const QLabel& label) {
 
 TEST_F(FormMainTest, OpensWithTempo120PendulumLeftAndNothingPlaying) {
     EXPECT_EQ(form->lbBPM.text(), "120");
-    EXPECT_EQ(form->LineMetr.P1, QPoint(218, 63));
-    EXPECT_EQ(form->LineMetr.P2, QPoint(208, 38));
-    EXPECT_EQ(QPoint(form->shMetr.Left, form->shMetr.Top), QPoint(204, 34));
+    EXPECT_EQ(form->Display.LineMetr.P1, QPoint(218, 63));
+    EXPECT_EQ(form->Display.LineMetr.P2, QPoint(208, 38));
+    EXPECT_EQ(QPoint(form->Display.shMetr.Left, form->Display.shMetr.Top), QPoint(204, 34));
     EXPECT_TRUE(form->lbPause.isHidden());
     EXPECT_TRUE(form->lbPau1.isHidden());
     EXPECT_TRUE(form->lbPau2.isHidden());
     EXPECT_EQ(form->lbPause.text(), "4");
     EXPECT_TRUE(form->lbAcel.isHidden());
-    EXPECT_TRUE(form->lbRhithm.text().isEmpty());
+    EXPECT_TRUE(form->Display.lbRhithm.text().isEmpty());
     EXPECT_TRUE(form->lbTime.text().isEmpty());
-    EXPECT_TRUE(form->lbInfo.text().isEmpty());
+    EXPECT_TRUE(form->Display.lbInfo.text().isEmpty());
     EXPECT_TRUE(form->lbWave.isHidden());
     EXPECT_TRUE(form->lbProgress.isHidden());
-    EXPECT_TRUE(form->picBall.isHidden());
+    EXPECT_TRUE(form->Display.picBall.isHidden());
     EXPECT_EQ(form->Metron->Track().Rhithm(), DefaultRhythmStored);
     EXPECT_FALSE(form->Metron->Enable());
     EXPECT_TRUE(form->Running);
@@ -41,9 +41,9 @@ TEST_F(FormMainTest, OpensWithTempo120PendulumLeftAndNothingPlaying) {
     EXPECT_EQ(form->DisplayMode, 0);
     EXPECT_FALSE(MicrophoneMuted());
 
-    Passes(3000);
+    Run(3000);
     EXPECT_TRUE(sound.requests.empty());
-    EXPECT_TRUE(form->lbRhithm.text().isEmpty());
+    EXPECT_TRUE(form->Display.lbRhithm.text().isEmpty());
 }
 
 TEST_F(FormMainTest, FillsTheTempoMemoryWithItsStartingSeries) {
@@ -62,16 +62,16 @@ TEST_F(FormMainTest, PlacesEveryControlWithItsContentAndColours) {
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
     EXPECT_EQ(form->palette().color(QPalette::Window), QColor(255, 224, 192));
 
-    EXPECT_EQ(form->picBall.pos(), QPoint(208, 0));
-    EXPECT_EQ(form->picBall.Picture().size(), QSize(41, 89));
+    EXPECT_EQ(form->Display.picBall.pos(), QPoint(208, 0));
+    EXPECT_EQ(form->Display.picBall.Picture().size(), QSize(41, 89));
     EXPECT_EQ(form->picClock.pos(), QPoint(0, 0));
     EXPECT_EQ(form->lbProgress.geometry(), QRect(72, 128, 129, 25));
     EXPECT_EQ(form->lbWave.geometry(), QRect(48, 88, 169, 41));
     EXPECT_EQ(form->lbWave.text(), "Export to Wave Please Wait");
-    EXPECT_EQ(form->lbInfo.geometry(), QRect(0, 120, 89, 17));
-    EXPECT_EQ(form->Label1.geometry(), QRect(8, 136, 89, 17));
-    EXPECT_EQ(form->Label1.text(), "       |");
-    EXPECT_EQ(form->lbRhithm.geometry(), QRect(8, 152, 257, 17));
+    EXPECT_EQ(form->Display.lbInfo.geometry(), QRect(0, 120, 89, 17));
+    EXPECT_EQ(form->Display.Label1.geometry(), QRect(8, 136, 89, 17));
+    EXPECT_EQ(form->Display.Label1.text(), "       |");
+    EXPECT_EQ(form->Display.lbRhithm.geometry(), QRect(8, 152, 257, 17));
     EXPECT_EQ(form->lbPau2.geometry(), QRect(240, 90, 25, 17));
     EXPECT_EQ(form->lbPau2.text(), "sec.");
     EXPECT_EQ(form->lbPau1.geometry(), QRect(180, 90, 33, 17));
@@ -79,58 +79,58 @@ TEST_F(FormMainTest, PlacesEveryControlWithItsContentAndColours) {
     EXPECT_EQ(form->lbAcel.geometry(), QRect(64, 8, 145, 25));
     EXPECT_EQ(form->lbAcel.text(), "Accelerando");
     EXPECT_EQ(form->lbPause.geometry(), QRect(216, 88, 17, 17));
-    EXPECT_EQ(form->imMetronome.Geometry, QRect(192, 24, 64, 64));
-    EXPECT_EQ(form->imMetronome.Picture.size(), QSize(64, 64));
+    EXPECT_EQ(form->Display.imMetronome.Geometry, QRect(192, 24, 64, 64));
+    EXPECT_EQ(form->Display.imMetronome.Picture.size(), QSize(64, 64));
     EXPECT_EQ(form->lbTime.geometry(), QRect(64, 104, 145, 41));
     EXPECT_EQ(form->lbBPM.geometry(), QRect(88, 40, 97, 41));
-    EXPECT_EQ(form->shMetr.Size, 9);
-    EXPECT_EQ(form->LineMetr.BorderWidth, 2);
+    EXPECT_EQ(form->Display.shMetr.Size, 9);
+    EXPECT_EQ(form->Display.LineMetr.BorderWidth, 2);
 
     EXPECT_EQ(TextColour(form->lbBPM), QColor(0, 0, 192));
     EXPECT_EQ(TextColour(form->lbAcel), QColor(192, 0, 0));
     EXPECT_EQ(TextColour(form->lbTime), QColor(0, 0, 0));
-    for (const QLabel* centred : {&form->lbProgress, &form->lbWave, &form->lbInfo, &form->lbAcel,
-                                  &form->lbTime, &form->lbBPM}) {
+    for (const QLabel* centred : {&form->lbProgress, &form->lbWave, &form->Display.lbInfo,
+                                  &form->lbAcel, &form->lbTime, &form->lbBPM}) {
         EXPECT_TRUE(centred->alignment() & Qt::AlignHCenter) << centred->text().toStdString();
     }
-    EXPECT_TRUE(form->lbRhithm.alignment() & Qt::AlignLeft);
+    EXPECT_TRUE(form->Display.lbRhithm.alignment() & Qt::AlignLeft);
 
     EXPECT_EQ(form->timClock.interval(), 10000);
     EXPECT_TRUE(form->timClock.isActive());
 }
 
 TEST_F(FormMainTest, UsesTheDesignedFacesAndSizesAt96Dpi) {
-    const QFontInfo strip(form->lbRhithm.font());
-    const QFontInfo marker(form->Label1.font());
+    const QFontInfo strip(form->Display.lbRhithm.font());
+    const QFontInfo marker(form->Display.Label1.font());
     EXPECT_TRUE(strip.fixedPitch());
     EXPECT_TRUE(marker.fixedPitch());
     EXPECT_EQ(strip.family(), marker.family());
     EXPECT_EQ(strip.family(), "Liberation Mono") << "install fonts-liberation2";
-    EXPECT_TRUE(form->Label1.font().bold());
-    EXPECT_FALSE(form->lbRhithm.font().bold());
+    EXPECT_TRUE(form->Display.Label1.font().bold());
+    EXPECT_FALSE(form->Display.lbRhithm.font().bold());
     EXPECT_EQ(QFontInfo(form->lbBPM.font()).family(), "Liberation Sans");
     EXPECT_FALSE(QFontInfo(form->lbBPM.font()).fixedPitch());
 
     // 12 points are 16 pixels and 24 points 32 pixels on the 96-dpi screen of the layout.
-    EXPECT_EQ(form->lbRhithm.font().pixelSize(), 16);
-    EXPECT_EQ(form->Label1.font().pixelSize(), 16);
-    EXPECT_EQ(form->lbInfo.font().pixelSize(), 16);
-    EXPECT_TRUE(form->lbInfo.font().bold());
+    EXPECT_EQ(form->Display.lbRhithm.font().pixelSize(), 16);
+    EXPECT_EQ(form->Display.Label1.font().pixelSize(), 16);
+    EXPECT_EQ(form->Display.lbInfo.font().pixelSize(), 16);
+    EXPECT_TRUE(form->Display.lbInfo.font().bold());
     EXPECT_EQ(form->lbPause.font().pixelSize(), 16);
     EXPECT_EQ(form->lbBPM.font().pixelSize(), 32);
     EXPECT_EQ(form->lbTime.font().pixelSize(), 32);
 }
 
 TEST_F(FormMainTest, MarkerBarStandsOverTheEighthColumnOfTheStrip) {
-    const QFontMetricsF strip(form->lbRhithm.font());
-    const QFontMetricsF marker(form->Label1.font());
+    const QFontMetricsF strip(form->Display.lbRhithm.font());
+    const QFontMetricsF marker(form->Display.Label1.font());
     const double columnLeft = strip.horizontalAdvance(QStringLiteral("       "));
     const double columnRight = strip.horizontalAdvance(QStringLiteral("        "));
     const double barLeft = marker.horizontalAdvance(QStringLiteral("       "));
     const double barRight = marker.horizontalAdvance(QStringLiteral("       |"));
     EXPECT_DOUBLE_EQ(barLeft, columnLeft);
     EXPECT_DOUBLE_EQ(barRight, columnRight);
-    EXPECT_EQ(form->Label1.x(), form->lbRhithm.x());
+    EXPECT_EQ(form->Display.Label1.x(), form->Display.lbRhithm.x());
 }
 
 TEST_F(FormMainTest, ShowsTheTimeSinceTheTempoWasSetAsMinutesAndSeconds) {
@@ -198,17 +198,17 @@ TEST_F(FormMainTest, SwitchingOffEmptiesTimeStripAndCaptionButKeepsTheTempo) {
     form->Metron->Track().Rhithm("4 /slow/ xxxx");
     SwitchOn();
     ASSERT_TRUE(NextBeat());
-    EXPECT_EQ(form->lbInfo.text(), "slow");
-    EXPECT_FALSE(form->lbRhithm.text().isEmpty());
+    EXPECT_EQ(form->Display.lbInfo.text(), "slow");
+    EXPECT_FALSE(form->Display.lbRhithm.text().isEmpty());
     EXPECT_FALSE(form->lbTime.text().isEmpty());
     form->Metron->Enable(false);
     EXPECT_TRUE(form->lbTime.text().isEmpty());
-    EXPECT_TRUE(form->lbRhithm.text().isEmpty());
-    EXPECT_TRUE(form->lbInfo.text().isEmpty());
+    EXPECT_TRUE(form->Display.lbRhithm.text().isEmpty());
+    EXPECT_TRUE(form->Display.lbInfo.text().isEmpty());
     EXPECT_EQ(form->lbBPM.text(), "120");
     // Switching on changes no label; the first step fills them.
     form->Metron->Enable(true);
-    EXPECT_TRUE(form->lbRhithm.text().isEmpty());
+    EXPECT_TRUE(form->Display.lbRhithm.text().isEmpty());
 }
 
 TEST_F(FormMainTest, TempoLabelFollowsEveryTempoWrite) {

@@ -597,14 +597,14 @@ TEST_F(KeyMapTest, F9OpensTheNotebookModelessAndOnlyOnce) {
 TEST_F(KeyMapTest, KeypadMinusTogglesTheDisplayAndTheFourthQuickPressOpensTheTempoList) {
     Tap(VirtualKey::Subtract);
     EXPECT_EQ(form->DisplayMode, 1);
-    EXPECT_FALSE(form->picBall.isHidden());
-    EXPECT_FALSE(form->imMetronome.Visible);
-    EXPECT_FALSE(form->LineMetr.Visible);
-    EXPECT_FALSE(form->shMetr.Visible);
+    EXPECT_FALSE(form->Display.picBall.isHidden());
+    EXPECT_FALSE(form->Display.imMetronome.Visible);
+    EXPECT_FALSE(form->Display.LineMetr.Visible);
+    EXPECT_FALSE(form->Display.shMetr.Visible);
     Key(VirtualKey::Subtract);
     EXPECT_EQ(form->DisplayMode, 0);
-    EXPECT_TRUE(form->picBall.isHidden());
-    EXPECT_TRUE(form->imMetronome.Visible);
+    EXPECT_TRUE(form->Display.picBall.isHidden());
+    EXPECT_TRUE(form->Display.imMetronome.Visible);
     Key(VirtualKey::Subtract);
     EXPECT_EQ(form->ListTmps(), nullptr);
     Key(VirtualKey::Subtract);

@@ -1,9 +1,8 @@
 #include "FormFixture.h"
+#include "VirtualKey.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
-#include <QMetaObject>
 #include <QTimer>
 #include <stdexcept>
 
@@ -11,125 +10,96 @@ namespace {
 
 using MainLoopTest = FormFixture;
 
-void PostClose(FormMain& form) {
-    QMetaObject::invokeMethod(
-        &form, [&form] { form.close(); }, Qt::QueuedConnection);
+TEST_F(MainLoopTest, TheBeatTimerWaitsForTheNextDueTickAndStopsWithTheBeat) {
+    EXPECT_FALSE(form->BeatTimer().Armed());
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(form.get(), &space);
+    ASSERT_TRUE(form->BeatTimer().Armed());
+    EXPECT_EQ(form->BeatTimer().Interval(), 0);
+    form->BeatDue();
+    EXPECT_EQ(form->BeatTimer().Target(), 1500);
+    EXPECT_EQ(form->BeatTimer().Interval(), 500);
+    // A step that falls between two milliseconds is due at the next whole one: 1500 + 857.14.
+    ticks.now = 1500;
+    form->Metron->BPM(70);
+    form->BeatDue();
+    EXPECT_EQ(form->BeatTimer().Target(), 2358);
+    Run(2000);
+    EXPECT_EQ(sound.requests.size(), 4u);
+    QApplication::sendEvent(form.get(), &space);
+    EXPECT_FALSE(form->BeatTimer().Armed());
+    form->ExportBusy = true;
+    QApplication::sendEvent(form.get(), &space);
+    EXPECT_FALSE(form->Metron->Enable());
 }
 
-TEST_F(MainLoopTest, RunsPassesOfOneMillisecondUntilTheWindowCloses) {
+// A sound output whose samples are heard 40 ms after their due tick.
+class DelayedSound final : public SoundOutput {
+public:
+    void PlaySample(std::string_view, double) override {}
+    double PlayDelayMs() const override { return 40.0; }
+};
+
+TEST_F(MainLoopTest, AStepShowsWhenItIsHeard) {
+    DelayedSound delayed;
+    PlatformServices delayedServices{ticks, delayed, settings, mixer, dialogs};
+    form.reset();
+    form = std::make_unique<FormMain>(delayedServices, values);
     SwitchOn();
-    ticks.onSleep = [&](int pass) {
-        if (pass == 2000) {
-            PostClose(*form);
-        }
-    };
-    form->Form_Activate();
-    // The close was delivered in pass 2001, whose sleep was the last: no Pulse after it.
-    EXPECT_EQ(ticks.sleeps, 2001);
+    form->BeatDue();
+    EXPECT_TRUE(form->Display.lbRhithm.text().isEmpty());
+    EXPECT_EQ(form->Display.LineMetr.P2, QPoint(208, 38));
+    EXPECT_EQ(form->Display.ShowTimer().Target(), 1040);
+    ticks.now = 1039;
+    form->Display.DisplayDue();
+    EXPECT_TRUE(form->lbTime.text().isEmpty());
+    ticks.now = 1040;
+    form->Display.DisplayDue();
+    EXPECT_EQ(form->Display.lbRhithm.text().at(7), 'x');
+    EXPECT_EQ(form->Display.LineMetr.P2, QPoint(233, 43));
+    EXPECT_EQ(form->lbTime.text(), "0 : 00");
+    // The ball leaves the floor when the click is heard.
+    EXPECT_EQ(form->Display.SwingStartTick, 1040);
+    EXPECT_FALSE(form->Display.ShowTimer().Armed());
+
+    // Switched off before the next beat is heard: it never shows.
+    ticks.now = 1500;
+    form->BeatDue();
+    form->Metron->Enable(false);
+    EXPECT_FALSE(form->Display.ShowTimer().Armed());
+    EXPECT_EQ(form->Display.LineMetr.P2, QPoint(233, 43));
+    form.reset();
+}
+
+TEST_F(MainLoopTest, ClosingWhilePlayingStopsTheBeat) {
+    SwitchOn();
+    Run(1700);
+    const size_t requests = sound.requests.size();
+    EXPECT_TRUE(form->close());
     EXPECT_FALSE(form->Running);
-    EXPECT_FALSE(form->LoopRunning());
-    EXPECT_EQ(form->Metron, nullptr);
+    EXPECT_FALSE(form->BeatTimer().Armed());
     EXPECT_TRUE(MicrophoneMuted());
-    // Two seconds of the default rhythm at 120: beats at 0, 500 … 2000 ms.
-    EXPECT_EQ(sound.requests.size(), 5u);
+    form->BeatDue();
+    EXPECT_EQ(sound.requests.size(), requests);
 }
 
-TEST_F(MainLoopTest, StopsTheBeatAtOnceWhenClosedWhilePlaying) {
-    SwitchOn();
-    size_t requestsAtClose = 0;
-    ticks.onSleep = [&](int pass) {
-        if (pass == 1700) {
-            PostClose(*form);
-        }
-        if (pass == 1701) {
-            requestsAtClose = sound.requests.size();
-        }
-    };
-    form->Form_Activate();
-    EXPECT_EQ(ticks.sleeps, 1701);
-    EXPECT_EQ(sound.requests.size(), requestsAtClose);
-    // The loop returned; nothing drives the engine any more.
-    const int32_t tick = ticks.now;
-    ticks.now += 5000;
-    form->RunLoopPass();
-    EXPECT_EQ(ticks.now, tick + 5000);
-}
-
-TEST_F(MainLoopTest, ALaterActivationDoesNotStartASecondLoop) {
-    SwitchOn();
-    int nestedSleeps = -1;
-    ticks.onSleep = [&](int pass) {
-        if (pass == 300) {
-            const int before = ticks.sleeps;
-            form->Form_Activate();
-            nestedSleeps = ticks.sleeps - before;
-        }
-        if (pass == 1000) {
-            PostClose(*form);
-        }
-    };
-    form->Form_Activate();
-    EXPECT_EQ(nestedSleeps, 0);
-    EXPECT_EQ(ticks.sleeps, 1001);
-    // The beat went on evenly through the second activation.
-    ASSERT_EQ(sound.requests.size(), 3u);
-    EXPECT_DOUBLE_EQ(sound.requests[1].dueTick - sound.requests[0].dueTick, 500);
-    EXPECT_DOUBLE_EQ(sound.requests[2].dueTick - sound.requests[1].dueTick, 500);
-}
-
-TEST_F(MainLoopTest, TheFirstActivationOfTheShownWindowStartsTheLoop) {
-    ticks.onSleep = [&](int pass) {
-        if (pass == 50) {
-            // A second activation while the loop runs changes nothing.
-            form->activateWindow();
-        }
-        if (pass == 100) {
-            PostClose(*form);
-        }
-    };
-    form->show();
-    for (int i = 0; i < 1000 && form->Running; ++i) {
-        QApplication::processEvents();
-    }
+TEST_F(MainLoopTest, ACloseRequestWaitsForTheCommandInProgressToReturn) {
+    // A command opens a modal dialog; a termination request arrives while it is open.
+    QTimer::singleShot(0, form.get(), [&] { form->RequestClose(FormMain::BySystem); });
+    form->Form_KeyDown(VirtualKey::F4, 0);
+    EXPECT_NE(form->Metron, nullptr);
+    QApplication::processEvents();
     EXPECT_FALSE(form->Running);
-    EXPECT_EQ(ticks.sleeps, 101);
-    EXPECT_FALSE(form->isVisible());
-}
-
-TEST_F(MainLoopTest, ACloseRequestWaitsForTheCommandInProgressToReturnToTheLoop) {
-    SwitchOn();
-    bool engineAliveAfterDialog = false;
-    ticks.onSleep = [&](int pass) {
-        if (pass != 10) {
-            return;
-        }
-        // A command opens a modal dialog; a termination request arrives while it is open.
-        QTimer::singleShot(0, form.get(), [&] { form->RequestClose(FormMain::BySystem); });
-        QMessageBox box(QMessageBox::Information, "Pulsara", "modal", QMessageBox::Ok, form.get());
-        box.exec();
-        engineAliveAfterDialog = form->Metron != nullptr;
-    };
-    form->Form_Activate();
-    EXPECT_TRUE(engineAliveAfterDialog);
-    EXPECT_EQ(ticks.sleeps, 11);
     EXPECT_EQ(form->Metron, nullptr);
     EXPECT_TRUE(MicrophoneMuted());
 }
 
-TEST_F(MainLoopTest, ACloseRequestDuringAnExportIsRefused) {
-    ticks.onSleep = [&](int pass) {
-        if (pass == 5) {
-            form->ExportBusy = true;
-            PostClose(*form);
-        }
-        if (pass == 20) {
-            form->ExportBusy = false;
-            PostClose(*form);
-        }
-    };
-    form->Form_Activate();
-    EXPECT_EQ(ticks.sleeps, 21);
+TEST_F(MainLoopTest, RequestCloseOutsideACommandClosesAtOnce) {
+    ticks.now += 4000;
+    form->RequestClose(FormMain::BySessionEnd);
     EXPECT_FALSE(form->Running);
+    EXPECT_TRUE(MicrophoneMuted());
+    EXPECT_EQ(settings.store.Stored("Time", "TotalTime"), "4");
 }
 
 // A sound output that fails on its third request.
@@ -143,39 +113,19 @@ public:
     int requests = 0;
 };
 
-TEST_F(MainLoopTest, AFaultInThePassEndsTheProgramAsACloseWould) {
+TEST_F(MainLoopTest, AFaultInTheEngineEndsTheProgramAsACloseWould) {
     FailingSound failing;
     PlatformServices failingServices{ticks, failing, settings, mixer, dialogs};
     form.reset();
     form = std::make_unique<FormMain>(failingServices, values);
     SwitchOn();
-    form->Form_Activate();
+    Run(2000);
     EXPECT_EQ(failing.requests, 3);
     EXPECT_FALSE(form->Running);
-    EXPECT_FALSE(form->LoopRunning());
     EXPECT_EQ(form->Metron, nullptr);
     EXPECT_TRUE(MicrophoneMuted());
     EXPECT_EQ(settings.store.Stored("Time", "TotalTime"), "1");
     form.reset();
-}
-
-TEST_F(MainLoopTest, RequestCloseOutsideTheLoopClosesAtOnce) {
-    ticks.now += 4000;
-    form->RequestClose(FormMain::BySessionEnd);
-    EXPECT_FALSE(form->Running);
-    EXPECT_TRUE(MicrophoneMuted());
-    EXPECT_EQ(settings.store.Stored("Time", "TotalTime"), "4");
-}
-
-TEST_F(MainLoopTest, SpaceSwitchesTheBeatOnAndOff) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-    QApplication::sendEvent(form.get(), &press);
-    EXPECT_TRUE(form->Metron->Enable());
-    QApplication::sendEvent(form.get(), &press);
-    EXPECT_FALSE(form->Metron->Enable());
-    form->ExportBusy = true;
-    QApplication::sendEvent(form.get(), &press);
-    EXPECT_FALSE(form->Metron->Enable());
 }
 
 } // namespace

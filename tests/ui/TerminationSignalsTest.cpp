@@ -70,22 +70,4 @@ TEST_F(TerminationTest, SigtermClosesTheWindowLikeTheCloseBox) {
     EXPECT_EQ(settings.store.Stored("Time", "TotalTime"), "12");
 }
 
-TEST_F(TerminationTest, SigintDuringTheLoopEndsItAfterThePass) {
-    TerminationSignals signalsWatched([this](int) { form->RequestClose(FormMain::BySystem); });
-    SwitchOn();
-    ticks.onSleep = [&](int pass) {
-        if (pass == 3) {
-            raise(SIGINT);
-        }
-        // The byte arrives through the kernel; give it real time if the machine is slow.
-        if (pass > 3) {
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-    };
-    form->Form_Activate();
-    EXPECT_FALSE(form->Running);
-    EXPECT_GT(ticks.sleeps, 3);
-    EXPECT_TRUE(MicrophoneMuted());
-}
-
 } // namespace

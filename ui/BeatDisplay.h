@@ -1,0 +1,107 @@
+#pragma once
+
+#include "QtSurface.h"
+#include "TickSource.h"
+#include "TickTimer.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPoint>
+#include <QRect>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+
+class QPaintEvent;
+
+// The beat as the main window shows it: the pendulum over the picture of a metronome, the ball
+// box, and the strip of the rhythm text with its marker and the caption. It lies over the whole
+// client area below every other control, in the window's own coordinates, and lets the mouse
+// through to the window.
+//
+// The engine schedules a step a little before it is heard. What the step changes on screen is
+// handed in with its play time and shown when that time comes, so that the picture moves with the
+// click, not ahead of it.
+class BeatDisplay final : public QWidget {
+public:
+    // A line with two settable end points.
+    struct LineItem {
+        QPoint P1;
+        QPoint P2;
+        int BorderWidth = 1;
+        bool Visible = true;
+    };
+    // A circle inside its square box.
+    struct ShapeItem {
+        int Left = 0;
+        int Top = 0;
+        int Size = 9;
+        bool Visible = true;
+    };
+    // A fixed picture, under the line and the shape.
+    struct ImageItem {
+        QRect Geometry;
+        QImage Picture;
+        bool Visible = true;
+    };
+
+    BeatDisplay(TickSource& ticks, const QColor& background, QWidget* parent);
+
+    // Shows the change once the tick source reaches playTick; changes come in the order of their
+    // play times and several that are due together are shown together.
+    void ShowAt(double playTick, std::function<void()> change);
+    // Shows every change whose time has come, then sleeps until the next one.
+    void DisplayDue();
+    // Forgets the changes not yet shown (the beat was switched off).
+    void DropPending();
+    const TickTimer& ShowTimer() const { return showTimer; }
+
+    // A main beat heard at playTick, the next one expected length milliseconds later.
+    void StartSwing(double playTick, int32_t length);
+    // The rod to the right or the left side.
+    void SwingPendulum(bool right);
+    void ShowStrip(const QString& strip, const QString& info);
+    // The 25 characters of the rhythm text around the step's symbol, which stands in the eighth
+    // column, under the marker; curPos is the cursor's position of the next byte to read.
+    static QString RhythmStrip(const std::string& rhythm, int32_t curPos);
+    void ClearStrip();
+    // The pendulum picture or the ball box.
+    void ShowPendulum(bool pendulum);
+    // Redraws the ball at every frame of the screen while on; a still ball costs nothing.
+    void Animate(bool on);
+    bool Animating() const { return frames.isActive(); }
+    void DrawBall();
+
+    int32_t SwingStartTick = 0;
+    int32_t SwingLength = 0;
+
+    // Controls, in creation order.
+    QtSurface picBall;
+    QLabel lbInfo;
+    ShapeItem shMetr;
+    LineItem LineMetr;
+    QLabel Label1;
+    QLabel lbRhithm;
+    ImageItem imMetronome;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    struct PendingChange {
+        double PlayTick;
+        std::function<void()> Change;
+    };
+
+    void PlacePendulum(QPoint rodEnd);
+    QRect PendulumBounds() const;
+    int FrameInterval() const;
+
+    TickSource& ticks;
+    std::deque<PendingChange> pending;
+    TickTimer showTimer;
+    QTimer frames;
+};
