@@ -42,7 +42,7 @@ void PortAudioSoundOutput::StreamCloser::operator()(void* stream) const {
 }
 
 PortAudioSoundOutput::PortAudioSoundOutput(const SteadyTickSource& ticks)
-    : PortAudioSoundOutput(ticks.Origin(), ProgramFolder()) {}
+    : PortAudioSoundOutput(ticks.Origin(), DataFolder()) {}
 
 PortAudioSoundOutput::PortAudioSoundOutput(std::chrono::steady_clock::time_point origin,
                                            const std::filesystem::path& sampleFolder)
