@@ -211,7 +211,7 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
     , lbBPM(this)
     , services(platform)
     , values(programValues) {
-    HelpPage = ProgramFolder() / "Help.htm";
+    HelpPage = DataFolder() / "Help.htm";
     OpenDocument = OpenWithDesktop;
     BuildControls();
     Form_Load();
