@@ -2,6 +2,7 @@
 
 #include "FormT.h"
 #include "MetronomePicture.h"
+#include "NotebookFolder.h"
 #include "ProgramFolder.h"
 #include "Rounding.h"
 #include "VirtualKey.h"
@@ -748,9 +749,8 @@ void FormMain::ShowNoteBook() {
         BringToFront(*noteBook);
         return;
     }
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::current_path(error);
-    noteBook = std::make_unique<frmNoteBook>(services.MessageDialogs, folder, this);
+    noteBook =
+        std::make_unique<frmNoteBook>(services.MessageDialogs, NotebookFolder::Prepare(), this);
     noteBook->show();
 }
 
