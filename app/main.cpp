@@ -1,5 +1,6 @@
 // Pulsara: the main window with the real platform services.
 #include "AlsaMixerDevice.h"
+#include "CommandLine.h"
 #include "FormMain.h"
 #include "PortAudioSoundOutput.h"
 #include "QtDialogs.h"
@@ -13,6 +14,9 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    if (const auto answered = CommandLine::Answer(argc, argv)) {
+        return *answered;
+    }
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Pulsara"));
     QApplication::setApplicationName(QStringLiteral("Pulsara"));
