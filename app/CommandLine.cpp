@@ -16,28 +16,12 @@ namespace {
 // What QGuiApplication and QApplication take from the command line themselves; the session manager
 // restarts the program with -session.
 bool IsQtOption(const QString& name) {
-    static const QStringList names{"platform",
-                                   "platformpluginpath",
-                                   "platformtheme",
-                                   "plugin",
-                                   "qwindowgeometry",
-                                   "qwindowicon",
-                                   "qwindowtitle",
-                                   "reverse",
-                                   "session",
-                                   "display",
-                                   "geometry",
-                                   "style",
-                                   "stylesheet",
-                                   "widgetcount",
-                                   "qmljsdebugger",
-                                   "nograb",
-                                   "dograb",
-                                   "sync",
-                                   "name",
-                                   "title",
-                                   "visual",
-                                   "fontengine"};
+    const QStringList names =
+        QStringLiteral("platform platformpluginpath platformtheme plugin qwindowgeometry "
+                       "qwindowicon qwindowtitle reverse session display geometry style "
+                       "stylesheet widgetcount qmljsdebugger nograb dograb sync name title "
+                       "visual fontengine")
+            .split(u' ');
     return names.contains(name);
 }
 
