@@ -1,5 +1,6 @@
 // Pulsara: the main window with the real platform services.
 #include "AlsaMixerDevice.h"
+#include "CommandLine.h"
 #include "FormMain.h"
 #include "FrameClock.h"
 #include "ProgramFolder.h"
@@ -15,13 +16,16 @@
 #include <string>
 
 int main(int argc, char** argv) {
+    if (const auto answered = CommandLine::Answer(argc, argv)) {
+        return *answered;
+    }
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Pulsara"));
     QApplication::setApplicationName(QStringLiteral("Pulsara"));
 
     // The sound stream's frames are the beat's clock; without a stream the steady clock is.
     FrameClock ticks;
-    StreamOutput sound(ticks, &StreamOutput::OpenDefaultSink, SampleBank::Load(ProgramFolder()));
+    StreamOutput sound(ticks, &StreamOutput::OpenDefaultSink, SampleBank::Load(DataFolder()));
     if (!sound.IsOpen()) {
         std::fprintf(stderr, "pulsara: %s; playing silently\n", sound.Problem().c_str());
     }

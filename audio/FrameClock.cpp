@@ -1,7 +1,6 @@
 #include "FrameClock.h"
 
 #include <cmath>
-#include <thread>
 
 FrameClock::FrameClock(SteadyNow steadyNow)
     : steadyNow(std::move(steadyNow))
@@ -24,10 +23,6 @@ double FrameClock::PreciseTicks() {
         lastTick = candidate;
     }
     return lastTick;
-}
-
-void FrameClock::Sleep(int32_t milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 int64_t FrameClock::FrameOf(double dueTick) const {

@@ -32,7 +32,6 @@ public:
 
     int32_t GetTickCount() override;
     double PreciseTicks() override;
-    void Sleep(int32_t milliseconds) override;
 
     // The frame at which a sample due at dueTick is played, before the scheduling offset.
     int64_t FrameOf(double dueTick) const;

@@ -14,7 +14,6 @@ std::atomic<long> allocations{0};
 class FrozenTicks final : public TickSource {
 public:
     int32_t GetTickCount() override { return tick; }
-    void Sleep(int32_t) override {}
     int32_t tick = 1;
 };
 

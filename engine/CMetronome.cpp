@@ -250,8 +250,8 @@ WaveOutcome CMetronome::ExportWave(const std::string& FileName) {
     if (Wave) {
         return WaveOutcome::Failure(WaveError::Busy, FileName, "another export is still running");
     }
-    Wave = std::make_unique<CWave>(sampleFolder.empty() ? ProgramFolder() : sampleFolder,
-                                   pendingEvents);
+    Wave =
+        std::make_unique<CWave>(sampleFolder.empty() ? DataFolder() : sampleFolder, pendingEvents);
     // Released however the render ends, so that a failure never blocks the next export.
     const struct Release {
         std::unique_ptr<CWave>& wave;

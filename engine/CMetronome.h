@@ -52,7 +52,7 @@ public:
     // after every step. The outcome names the file and, on failure, the reason.
     WaveOutcome ExportWave(const std::string& FileName);
     bool Exporting() const { return Wave != nullptr; }
-    // Where the export reads its sample files; empty means the program's own folder.
+    // Where the export reads its sample files; empty means the program's data folder.
     void SampleFolder(std::filesystem::path vData) { sampleFolder = std::move(vData); }
     const std::filesystem::path& SampleFolder() const { return sampleFolder; }
     // Lets the window deliver its pending messages between the steps of an export.

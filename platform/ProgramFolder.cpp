@@ -10,3 +10,11 @@ std::filesystem::path ProgramFolder() {
     }
     return exe.parent_path();
 }
+
+std::filesystem::path DataFolder() {
+    const std::filesystem::path program = ProgramFolder();
+    const std::filesystem::path installed =
+        (program / ".." / "share" / "pulsara").lexically_normal();
+    std::error_code error;
+    return std::filesystem::is_directory(installed, error) ? installed : program;
+}

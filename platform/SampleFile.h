@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-// The sample files beside the program: a canonical 44-byte header followed by mono 16-bit
+// The program's sample files: a canonical 44-byte header followed by mono 16-bit
 // little-endian words at 44100 Hz. The wave export copies their words without reading the header,
 // so every file written here has exactly that layout.
 namespace SampleFile {

@@ -11,5 +11,4 @@ public:
     // The same clock with sub-millisecond resolution, for timers that must fire on a due tick
     // that lies between two whole milliseconds.
     virtual double PreciseTicks() { return GetTickCount(); }
-    virtual void Sleep(int32_t milliseconds) = 0;
 };

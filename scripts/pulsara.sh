@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# Installs what Pulsara needs on Debian 12, builds it, and then runs it ("run") or its whole test
-# suite ("test").
+# Installs what Pulsara needs on Debian 12, builds it, and then runs it ("run": only what building
+# and running need, the program alone, optimized) or its whole test suite ("test").
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${PULSARA_BUILD_DIR:-$here/build}
 jobs=$(nproc)
 
-packages=(
+# What building and running the program need.
+run_packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev libglib2.0-dev libpulse-dev libasound2-dev
+    qt6-base-dev libgl-dev libpulse-dev libasound2-dev
+    fonts-liberation2
+)
+# What the tests and benchmarks need beside that: GoogleTest and Benchmark, a private sound server,
+# an X server to drive and look at the window, and the tools that check the package.
+test_packages=(
+    "${run_packages[@]}"
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils libasound2-plugins alsa-utils
-    fonts-liberation2 xvfb xauth xdotool imagemagick sox libx11-dev
+    xvfb xauth xdotool imagemagick sox libx11-dev
+    dpkg-dev desktop-file-utils appstream
 )
 
 as_root() {
@@ -21,7 +29,7 @@ as_root() {
 
 install_packages() {
     local missing=()
-    for p in "${packages[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then
@@ -48,12 +56,15 @@ run_tests() {
 
 case "${1:-}" in
 run)
-    install_packages
-    configure_and_build "$build"
-    exec "$build/bin/pulsara"
+    # Only the program and its files, optimized, in a folder of its own, so that switching between
+    # running and testing rebuilds neither.
+    install_packages "${run_packages[@]}"
+    cmake -S "$here" -B "$build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPULSARA_TESTS=OFF
+    cmake --build "$build-release" -j "$jobs" --target pulsara
+    exec "$build-release/bin/pulsara"
     ;;
 test)
-    install_packages
+    install_packages "${test_packages[@]}"
     run_tests
     ;;
 *)

@@ -2,6 +2,7 @@
 
 #include "FormT.h"
 #include "KeyTable.h"
+#include "NotebookFolder.h"
 #include "ProgramFolder.h"
 #include "Rounding.h"
 #include "VirtualKey.h"
@@ -123,7 +124,7 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
     , services(platform)
     , values(programValues)
     , beatTimer(platform.Ticks, [this] { BeatDue(); }) {
-    HelpPage = ProgramFolder() / "Help.htm";
+    HelpPage = DataFolder() / "Help.htm";
     OpenDocument = OpenWithDesktop;
     BuildControls();
     Form_Load();
@@ -618,9 +619,8 @@ void FormMain::ShowNoteBook() {
         BringToFront(*noteBook);
         return;
     }
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::current_path(error);
-    noteBook = std::make_unique<frmNoteBook>(services.MessageDialogs, folder, this);
+    noteBook =
+        std::make_unique<frmNoteBook>(services.MessageDialogs, NotebookFolder::Prepare(), this);
     noteBook->show();
 }
 

@@ -10,8 +10,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -59,20 +61,33 @@ private:
     static inline int count = 0;
 };
 
-// The current folder for the length of a test: the notebook lives there.
-class CurrentFolder {
+// The per-user data folder for the length of a test, so that the notebook lives in folder/Pulsara
+// wherever the test is started from, and never among the notes of the user running the tests.
+class DataHome {
 public:
-    explicit CurrentFolder(const fs::path& folder)
-        : previous(fs::current_path()) {
-        fs::current_path(folder);
+    explicit DataHome(const fs::path& folder) {
+        if (const char* value = std::getenv("XDG_DATA_HOME")) {
+            previous = value;
+        }
+        setenv("XDG_DATA_HOME", folder.c_str(), 1);
     }
-    ~CurrentFolder() { fs::current_path(previous); }
-    CurrentFolder(const CurrentFolder&) = delete;
-    CurrentFolder& operator=(const CurrentFolder&) = delete;
+    ~DataHome() {
+        if (previous) {
+            setenv("XDG_DATA_HOME", previous->c_str(), 1);
+        } else {
+            unsetenv("XDG_DATA_HOME");
+        }
+    }
+    DataHome(const DataHome&) = delete;
+    DataHome& operator=(const DataHome&) = delete;
 
 private:
-    fs::path previous;
+    std::optional<std::string> previous;
 };
+
+fs::path Notes(const fs::path& dataHome) {
+    return dataHome / "Pulsara" / "notebook.txt";
+}
 
 // Closes the modal dialog that the next command opens, once its event loop runs.
 void CloseNextModalDialog(std::vector<std::string>& seen) {
@@ -191,7 +206,6 @@ public:
         now += step;
         return tick;
     }
-    void Sleep(int32_t milliseconds) override { now += milliseconds; }
     int32_t now = 10000;
     int32_t step = 0;
 };
@@ -568,8 +582,10 @@ TEST_F(KeyMapTest, HelpPageLiesBesideTheProgram) {
 
 TEST_F(KeyMapTest, F9OpensTheNotebookModelessAndOnlyOnce) {
     TempFolder folder;
-    const CurrentFolder inside(folder.path);
-    std::ofstream(folder.path / "notebook.txt", std::ios::binary) << "\"scales at 90\"\r\n";
+    const DataHome home(folder.path);
+    // Found in the data folder, though the program was started from another folder.
+    fs::create_directories(Notes(folder.path).parent_path());
+    std::ofstream(Notes(folder.path), std::ios::binary) << "\"scales at 90\"\r\n";
     Tap(VirtualKey::F9);
     frmNoteBook* notebook = form->NoteBook();
     ASSERT_NE(notebook, nullptr);
@@ -585,7 +601,7 @@ TEST_F(KeyMapTest, F9OpensTheNotebookModelessAndOnlyOnce) {
     EXPECT_EQ(form->NoteBook(), notebook) << "a second notebook would overwrite the first's notes";
     EXPECT_EQ(notebook->tx.toPlainText(), "scales at 95");
     ASSERT_TRUE(notebook->close());
-    EXPECT_EQ(ReadAll(folder.path / "notebook.txt"), "\"scales at 95\"\r\n");
+    EXPECT_EQ(ReadAll(Notes(folder.path)), "\"scales at 95\"\r\n");
     // Opened again, a fresh notebook reads the file.
     Tap(VirtualKey::F9);
     ASSERT_NE(form->NoteBook(), nullptr);
@@ -629,24 +645,24 @@ TEST_F(KeyMapTest, KeypadMinusTogglesTheDisplayAndTheFourthQuickPressOpensTheTem
 
 TEST_F(KeyMapTest, ClosingTheWindowSavesTheOpenNotebookFirst) {
     TempFolder folder;
-    const CurrentFolder inside(folder.path);
+    const DataHome home(folder.path);
     Tap(VirtualKey::F9);
     form->NoteBook()->tx.setPlainText("two \"quoted\" words\nand a second line");
     EXPECT_TRUE(form->close());
     EXPECT_FALSE(form->Running);
     EXPECT_TRUE(form->NoteBook()->isHidden());
     // The notebook's own format; what matters here is that the notes were written at the close.
-    const std::string stored = ReadAll(folder.path / "notebook.txt");
+    const std::string stored = ReadAll(Notes(folder.path));
     EXPECT_NE(stored.find("and a second line"), std::string::npos) << stored;
 }
 
 TEST_F(KeyMapTest, ClosingStaysRefusedWhileTheNotesCannotBeSaved) {
     TempFolder folder;
-    const CurrentFolder inside(folder.path);
+    const DataHome home(folder.path);
     Tap(VirtualKey::F9);
     form->NoteBook()->tx.setPlainText("precious");
     // A folder where the file should be: the notes cannot be written.
-    fs::create_directory(folder.path / "notebook.txt");
+    fs::create_directory(Notes(folder.path));
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->Running);
     ASSERT_NE(form->Metron, nullptr);
@@ -655,25 +671,25 @@ TEST_F(KeyMapTest, ClosingStaysRefusedWhileTheNotesCannotBeSaved) {
     EXPECT_FALSE(form->NoteBook()->isHidden());
     EXPECT_EQ(form->NoteBook()->tx.toPlainText(), "precious");
     // Once the folder can take the file, the close goes through.
-    fs::remove(folder.path / "notebook.txt");
+    fs::remove(Notes(folder.path));
     EXPECT_TRUE(form->close());
     EXPECT_FALSE(form->Running);
-    EXPECT_EQ(ReadAll(folder.path / "notebook.txt"), "\"precious\"\r\n");
+    EXPECT_EQ(ReadAll(Notes(folder.path)), "\"precious\"\r\n");
 }
 
 TEST_F(KeyMapTest, AnEndRequestedByTheSystemDoesNotWaitForTheNotebook) {
     TempFolder folder;
-    const CurrentFolder inside(folder.path);
+    const DataHome home(folder.path);
     Tap(VirtualKey::F9);
     form->NoteBook()->tx.setPlainText("kept");
-    fs::create_directory(folder.path / "notebook.txt");
+    fs::create_directory(Notes(folder.path));
     form->RequestClose(FormMain::BySystem);
     EXPECT_FALSE(form->Running);
     EXPECT_TRUE(dialogs.messages.empty());
-    fs::remove(folder.path / "notebook.txt");
+    fs::remove(Notes(folder.path));
     // The notebook, still open, makes its last attempt when it goes with the window.
     form.reset();
-    EXPECT_EQ(ReadAll(folder.path / "notebook.txt"), "\"kept\"\r\n");
+    EXPECT_EQ(ReadAll(Notes(folder.path)), "\"kept\"\r\n");
 }
 
 } // namespace

@@ -1,0 +1,68 @@
+// Where the notebook lives, and the one-time takeover of a notebook from the current folder.
+#include "NotebookFolder.h"
+
+#include "fakes/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(NotebookFolderTest, DataFolderFromTheEnvironment) {
+    struct Case {
+        const char* xdgDataHome;
+        const char* home;
+        fs::path expected;
+    };
+    const Case cases[] = {
+        {"/data", "/home/anna", "/data/Pulsara"},
+        {nullptr, "/home/anna", "/home/anna/.local/share/Pulsara"},
+        {"", "/home/anna", "/home/anna/.local/share/Pulsara"},
+        {"relative/data", "/home/anna", "/home/anna/.local/share/Pulsara"},
+        {nullptr, nullptr, ""},
+        {nullptr, "relative", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NotebookFolder::UserDataFolder(c.xdgDataHome, c.home), c.expected)
+            << (c.xdgDataHome ? c.xdgDataHome : "(unset)") << ", " << (c.home ? c.home : "(unset)");
+    }
+}
+
+class NotebookTakeoverTest : public ::testing::Test {
+protected:
+    NotebookTakeoverTest() { fs::create_directory(current); }
+
+    TempFolder folder;
+    fs::path data = folder / "data" / "Pulsara";
+    fs::path current = folder / "started-here";
+};
+
+TEST_F(NotebookTakeoverTest, AnOldNotebookIsTakenOverOnceAndLeftAsItIs) {
+    const std::string old = "\"scales at 90\r\narpeggios\"\r\n";
+    folder.Put("started-here/notebook.txt", old);
+    EXPECT_EQ(NotebookFolder::Prepare(data, current), data);
+    EXPECT_EQ(folder.Bytes("data/Pulsara/notebook.txt"), old);
+    EXPECT_EQ(folder.Bytes("started-here/notebook.txt"), old);
+
+    // Once the data folder has its notebook, the old file is no longer read.
+    folder.Put("started-here/notebook.txt", "\"written by an older version\"\r\n");
+    EXPECT_EQ(NotebookFolder::Prepare(data, current), data);
+    EXPECT_EQ(folder.Bytes("data/Pulsara/notebook.txt"), old);
+}
+
+TEST_F(NotebookTakeoverTest, WithoutAnOldNotebookTheDataFolderIsMadeAndLeftEmpty) {
+    EXPECT_EQ(NotebookFolder::Prepare(data, current), data);
+    EXPECT_TRUE(fs::is_directory(data));
+    EXPECT_EQ(folder.Entries(), 2u);
+    EXPECT_TRUE(fs::is_empty(data));
+}
+
+TEST_F(NotebookTakeoverTest, AnUnusableDataFolderLeavesTheNotesWhereTheyAre) {
+    folder.Put("started-here/notebook.txt", "\"scales\"\r\n");
+    folder.Put("data", "a file where the folder should be");
+    EXPECT_EQ(NotebookFolder::Prepare(data, current), current);
+    EXPECT_EQ(NotebookFolder::Prepare({}, current), current);
+}
+
+} // namespace

@@ -1,0 +1,58 @@
+#include "NotebookFolder.h"
+
+#include "NotebookFile.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace {
+
+// A relative value is invalid in the environment's folder variables and is ignored.
+std::filesystem::path AbsoluteOrEmpty(const char* value) {
+    if (value == nullptr || value[0] != '/') {
+        return {};
+    }
+    return value;
+}
+
+} // namespace
+
+std::filesystem::path NotebookFolder::UserDataFolder(const char* xdgDataHome, const char* home) {
+    std::filesystem::path data = AbsoluteOrEmpty(xdgDataHome);
+    if (data.empty()) {
+        const std::filesystem::path homeFolder = AbsoluteOrEmpty(home);
+        if (homeFolder.empty()) {
+            return {};
+        }
+        data = homeFolder / ".local" / "share";
+    }
+    return data / "Pulsara";
+}
+
+std::filesystem::path NotebookFolder::Prepare(const std::filesystem::path& dataFolder,
+                                              const std::filesystem::path& currentFolder) {
+    if (dataFolder.empty()) {
+        return currentFolder;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(dataFolder, error);
+    if (!std::filesystem::is_directory(dataFolder, error)) {
+        return currentFolder;
+    }
+    const std::filesystem::path file = dataFolder / NotebookFile::FileName;
+    const std::filesystem::path old = currentFolder / NotebookFile::FileName;
+    if (std::filesystem::exists(file, error) || !std::filesystem::is_regular_file(old, error)) {
+        return dataFolder;
+    }
+    // The old file is left as it is: an older version of the program started there still reads it.
+    if (NotebookFile::Write(file, NotebookFile::Read(old))) {
+        return currentFolder;
+    }
+    return dataFolder;
+}
+
+std::filesystem::path NotebookFolder::Prepare() {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    return Prepare(UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")), current);
+}
