@@ -2,31 +2,48 @@
 
 #include "PcmSink.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 
 struct _snd_pcm;
 
-// A playback stream straight on an ALSA device, for machines without a sound server. Mono where
-// the device takes it, else the same signal on both channels.
+// A playback stream straight on an ALSA device, for machines without a sound server: a thread of
+// its own writes one buffer at a time, each as soon as the device has room for it, and waits
+// without writing while the source sleeps. Mono where the device takes it, else the same signal on
+// both channels.
 class AlsaSink final : public PcmSink {
 public:
-    // The device with about `bufferFrames` frames in flight, or null with ALSA's reason in
-    // `problem`.
+    // The device with about `bufferFrames` frames in flight, written `requestFrames` at a time;
+    // null with ALSA's reason in `problem`.
     static std::unique_ptr<AlsaSink> Open(const std::string& device, int32_t bufferFrames,
-                                          std::string& problem);
+                                          int32_t requestFrames, std::string& problem);
     // Takes ownership of an open, configured device.
-    AlsaSink(_snd_pcm* opened, int32_t channels);
+    AlsaSink(_snd_pcm* opened, int32_t channels, int32_t requestFrames);
+    ~AlsaSink() override;
+    AlsaSink(const AlsaSink&) = delete;
+    AlsaSink& operator=(const AlsaSink&) = delete;
 
-    int32_t Channels() const override { return channels; }
-    bool Write(std::span<const int16_t> words) override;
-    double LatencyMs() override;
+    void Start(PcmSource& source) override;
+    void Wake() override;
+    bool Failed() const override { return failed.load(); }
+    int64_t Underruns() const override { return underruns.load(); }
 
 private:
     struct Closer {
         void operator()(_snd_pcm* pcm) const;
     };
+    void Run(const std::stop_token& stop, PcmSource& source);
+    bool Write(const int16_t* words, int64_t frames);
+    double DelayFrames();
 
     std::unique_ptr<_snd_pcm, Closer> pcm;
     int32_t channels;
+    int32_t requestFrames;
+    // Counts the wake-ups, so that one that comes while the source is falling asleep is not lost.
+    std::atomic<uint32_t> wakes{0};
+    std::atomic<bool> failed{false};
+    std::atomic<int64_t> underruns{0};
+    std::jthread thread;
 };

@@ -2,30 +2,56 @@
 
 #include "PcmSink.h"
 
+#include <atomic>
 #include <memory>
+#include <pulse/mainloop-api.h>
 #include <string>
 
-struct pa_simple;
+struct pa_threaded_mainloop;
+struct pa_context;
+struct pa_stream;
 
 // A playback stream on the desktop's sound server (PulseAudio, or PipeWire through its PulseAudio
-// service), asked for a short buffer so that a click is heard soon after it is written.
+// service), asked for a short buffer so that a click is heard soon after it is written. The
+// client library's own thread asks for the frames, so a buffer costs one wake-up; while the source
+// sleeps the stream is corked and costs none.
 class PulseSink final : public PcmSink {
 public:
-    // The stream on the server's default sink with `bufferFrames` frames in flight, or null with
-    // the server's reason in `problem`.
+    // The stream on the server's default sink with `bufferFrames` frames in flight, asked for
+    // `requestFrames` at a time; null with the server's reason in `problem`.
     static std::unique_ptr<PulseSink> Open(int32_t bufferFrames, int32_t requestFrames,
                                            std::string& problem);
+    PulseSink();
+    ~PulseSink() override;
+    PulseSink(const PulseSink&) = delete;
+    PulseSink& operator=(const PulseSink&) = delete;
 
-    // Takes ownership of an open stream.
-    explicit PulseSink(pa_simple* opened);
-
-    int32_t Channels() const override { return 1; }
-    bool Write(std::span<const int16_t> words) override;
-    double LatencyMs() override;
+    void Start(PcmSource& source) override;
+    void Wake() override;
+    bool Failed() const override { return failed.load(); }
+    int64_t Underruns() const override { return underruns.load(); }
 
 private:
-    struct Closer {
-        void operator()(pa_simple* stream) const;
-    };
-    std::unique_ptr<pa_simple, Closer> stream;
+    bool Connect(int32_t bufferFrames, int32_t requestFrames, std::string& problem);
+    bool WaitUntilReady(std::string& problem);
+    void Write(std::size_t bytes);
+    void Resume();
+    static void StateChanged(pa_context* context, void* self);
+    static void StreamStateChanged(pa_stream* stream, void* self);
+    static void RanDry(pa_stream* stream, void* self);
+    static void WriteRequested(pa_stream* stream, std::size_t bytes, void* self);
+    static void WakeRequested(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t,
+                              void* self);
+
+    pa_threaded_mainloop* loop = nullptr;
+    pa_context* context = nullptr;
+    pa_stream* stream = nullptr;
+    pa_io_event* wakeEvent = nullptr;
+    int wakeFd = -1;
+    PcmSource* source = nullptr;
+    int64_t written = 0;
+    // Loop thread: the source let the stream sleep; requests that still come are left unanswered.
+    bool asleep = true;
+    std::atomic<bool> failed{false};
+    std::atomic<int64_t> underruns{0};
 };

@@ -8,7 +8,7 @@
 
 using namespace std::chrono_literals;
 
-XServer::XServer() {
+XServer::XServer(const std::string& screenFolder) {
     std::array<int, 2> ends{-1, -1};
     if (pipe(ends.data()) != 0) {
         return;
@@ -16,10 +16,12 @@ XServer::XServer() {
     ChildProcess::Options options;
     options.passFd = ends[1];
     options.passFdAs = 3;
-    server = std::make_unique<ChildProcess>(std::vector<std::string>{"Xvfb", "-displayfd", "3",
-                                                                     "-screen", "0", "1024x768x24",
-                                                                     "-nolisten", "tcp"},
-                                            options);
+    std::vector<std::string> arguments{"Xvfb", "-displayfd",  "3",         "-screen",
+                                       "0",    "1024x768x24", "-nolisten", "tcp"};
+    if (!screenFolder.empty()) {
+        arguments.insert(arguments.end(), {"-fbdir", screenFolder});
+    }
+    server = std::make_unique<ChildProcess>(arguments, options);
     close(ends[1]);
     std::string number;
     const auto deadline = std::chrono::steady_clock::now() + 20s;

@@ -42,46 +42,60 @@ void RunFor(FrameClock& clock, CMetronome& metron, double ms) {
     }
 }
 
-TEST(RealSound, EveryIntervalLiesOnTheGridFromTheFirstClick) {
+struct Take {
+    std::vector<int16_t> recording;
+    std::vector<double> onsets;
+    int64_t underruns = 0;
+    int64_t lateStarts = 0;
+};
+
+// Switches the beat on with the stream asleep, as a player does, and records the sink's monitor
+// from before the first click to after the last.
+Take PlayFromTheFirstClick(FrameClock& clock, StreamOutput& sound, int32_t bpm) {
     MonitorRecorder recorder;
-    ASSERT_TRUE(recorder.Start());
-    ASSERT_TRUE(recorder.WaitForData(std::chrono::seconds(5)));
+    EXPECT_TRUE(recorder.Start());
+    EXPECT_TRUE(recorder.WaitForData(std::chrono::seconds(5)));
+    EXPECT_TRUE(sound.Sleeping());
+    const int64_t underruns = sound.Underruns();
+    const int64_t late = sound.LateStarts();
+    CMetronome metron(clock, sound);
+    metron.Track().Rhithm("4 xxxx (xxxx xxxx xxxx xxxx)0");
+    metron.BPM(bpm);
+    metron.Enable(true);
+    RunFor(clock, metron, 2600.0);
+    metron.Enable(false);
+    RunFor(clock, metron, 600.0);
+    recorder.Stop();
+    return {recorder.Samples(), ClickOnsets::Find(recorder.Samples()),
+            sound.Underruns() - underruns, sound.LateStarts() - late};
+}
+
+// 120 in quarters, then a tempo whose grid falls between frames; each take starts with the
+// stream asleep. A take in which the sound server ran dry (the machine too busy, every later frame
+// moved) says nothing about the placement and is played again.
+TEST(RealSound, EveryIntervalLiesOnTheGridFromTheFirstClick) {
     FrameClock clock;
     StreamOutput sound(clock, &StreamOutput::OpenDefaultSink, SampleBank::Load(ProgramFolder()));
     ASSERT_TRUE(sound.IsOpen()) << sound.Problem() << ": is the test's PulseAudio server running?";
-
-    // Two takes, the second after the stream has slept, each from its first click: 120 in
-    // quarters, then a tempo whose grid falls between frames.
-    CMetronome metron(clock, sound);
-    metron.Track().Rhithm("4 xxxx (xxxx xxxx xxxx xxxx)0");
-    std::vector<double> expected;
-    for (const int32_t bpm : {120, 133}) {
-        metron.BPM(bpm);
-        metron.Enable(true);
-        RunFor(clock, metron, 2600.0);
-        metron.Enable(false);
-        RunFor(clock, metron, 600.0);
-        expected.push_back(60000.0 / bpm * 44.1);
-    }
-    recorder.Stop();
-    EXPECT_EQ(sound.LateStarts(), 0);
-
-    const auto onsets = ClickOnsets::Find(recorder.Samples());
-    for (double o : onsets)
-        std::printf("onset %.2f\n", o);
-    ASSERT_EQ(onsets.size(), 12u);
-    for (std::size_t take = 0; take < 2; ++take) {
-        for (std::size_t i = take * 6 + 1; i < take * 6 + 6; ++i) {
-            EXPECT_LE(std::abs(onsets[i] - onsets[i - 1] - expected[take]), 1.0)
-                << "interval " << i << " of take " << take;
-        }
-    }
-
-    // Nothing on the way scales, resamples or cuts the click: each is "boom.wav" word for word.
     const auto boom = SampleFile::Read(ProgramFolder() / "boom.wav");
     ASSERT_TRUE(boom.has_value());
-    for (const double onset : onsets) {
-        EXPECT_TRUE(HoldsSampleAt(recorder.Samples(), *boom, onset)) << "click at " << onset;
+    for (const int32_t bpm : {120, 133}) {
+        Take take = PlayFromTheFirstClick(clock, sound, bpm);
+        for (int retake = 0; retake < 3 && take.underruns > 0; ++retake) {
+            take = PlayFromTheFirstClick(clock, sound, bpm);
+        }
+        ASSERT_EQ(take.underruns, 0) << "the sound server ran dry in every take";
+        EXPECT_EQ(take.lateStarts, 0);
+        ASSERT_EQ(take.onsets.size(), 6u) << bpm << " bpm";
+        const double grid = 60000.0 / bpm * 44.1;
+        for (std::size_t i = 1; i < take.onsets.size(); ++i) {
+            EXPECT_LE(std::abs(take.onsets[i] - take.onsets[i - 1] - grid), 1.0)
+                << "interval " << i << " at " << bpm << " bpm";
+        }
+        // Nothing on the way scales, resamples or cuts the click: each is "boom.wav" word for word.
+        for (const double onset : take.onsets) {
+            EXPECT_TRUE(HoldsSampleAt(take.recording, *boom, onset)) << "click at " << onset;
+        }
     }
 }
 
