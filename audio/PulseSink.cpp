@@ -76,10 +76,11 @@ bool PulseSink::Connect(int32_t bufferFrames, int32_t requestFrames, std::string
         const auto bytes = [](int32_t frames) {
             return static_cast<uint32_t>(frames) * static_cast<uint32_t>(BytesPerFrame);
         };
-        // The server starts playing as soon as it holds a request's worth, so a stream that slept
-        // is heard at once; it keeps no more than the buffer in flight.
+        // The server keeps no more than the buffer in flight, and starts playing a stream that
+        // slept once it holds a whole buffer, which the first request after waking fills at once:
+        // from its first frame on the stream is as far ahead as it will ever be.
         const pa_buffer_attr attributes{static_cast<uint32_t>(-1), bytes(bufferFrames),
-                                        bytes(requestFrames), bytes(requestFrames),
+                                        bytes(bufferFrames), bytes(requestFrames),
                                         static_cast<uint32_t>(-1)};
         stream = pa_stream_new(context, "Beat", &spec, nullptr);
         pa_stream_set_state_callback(stream, &StreamStateChanged, this);
