@@ -453,11 +453,14 @@ void FormMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
     }
     // Notes that cannot be saved keep the program open when the player closes it, so that they can
     // be copied elsewhere. A close from the system or the session cannot wait for an answer; the
-    // notebook then makes its last attempt when it is released.
+    // notebook then keeps what its file does not take in a recovery file.
     const bool canWait = UnloadMode == ByCloseBox || UnloadMode == ByCode;
     if (canWait && !CloseNoteBook()) {
         Cancel = 1;
         return;
+    }
+    if (!canWait && noteBook) {
+        noteBook->CloseForExit();
     }
     Running = false;
 }

@@ -4,7 +4,10 @@
 #include "TextEncoding.h"
 
 #include <array>
+#include <cerrno>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -73,6 +76,14 @@ std::string NotebookFile::Read(const std::filesystem::path& file) {
 
 std::optional<NotebookFile::Error> NotebookFile::Write(const std::filesystem::path& file,
                                                        std::string_view text) {
+    // The file is replaced through a rename, which the folder allows whatever the file's own
+    // permissions say; a file the player made read-only is left as it is.
+    struct stat existing {};
+    if (::stat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+        ((existing.st_mode & 0222) == 0 ||
+         (::access(file.c_str(), W_OK) != 0 && errno == EACCES))) {
+        return Error{"the file is read-only"};
+    }
     const std::optional<RhythmFile::Error> error =
         RhythmFile::Write(file.string(), Replaced(text, "\n", "\r\n"));
     if (error) {

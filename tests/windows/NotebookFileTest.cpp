@@ -96,6 +96,15 @@ TEST_F(NotebookFileTest, AFailedWriteGivesTheReasonAndLeavesNoTrace) {
     ASSERT_TRUE(taken);
     EXPECT_EQ(folder.Bytes("notebook.txt/keep"), "x");
     EXPECT_EQ(folder.Entries(), 1u);
+
+    // A file made read-only in a writable folder is respected, not replaced.
+    std::filesystem::remove_all(File());
+    folder.Put("notebook.txt", "\"kept\"\r\n");
+    std::filesystem::permissions(File(), std::filesystem::perms::owner_read);
+    const std::optional<NotebookFile::Error> readOnly = NotebookFile::Write(File(), "notes");
+    ASSERT_TRUE(readOnly);
+    EXPECT_EQ(readOnly->reason, "the file is read-only");
+    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"kept\"\r\n");
 }
 
 TEST_F(NotebookFileTest, ContentAndTextAreInverse) {
