@@ -61,29 +61,35 @@ PortAudioSoundOutput::~PortAudioSoundOutput() {
 
 bool PortAudioSoundOutput::Open(const std::filesystem::path& sampleFolder) {
     if (!session->ok) {
+        failure = "the sound library could not start";
         return false;
     }
     const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
     const PaDeviceInfo* info = device == paNoDevice ? nullptr : Pa_GetDeviceInfo(device);
     if (info == nullptr || info->maxOutputChannels < 1) {
+        failure = "there is no sound output device";
         return false;
     }
     const double latency = std::max(info->defaultLowOutputLatency, SuggestedDeviceLatency);
     PaStream* opened = nullptr;
+    PaError error = paNoError;
     // Mono where the device takes it, else the same signal on both channels of a stereo device.
     for (const int32_t tried : {1, 2}) {
         if (tried > info->maxOutputChannels) {
             break;
         }
         const PaStreamParameters parameters{device, tried, paInt16, latency, nullptr};
-        if (Pa_OpenStream(&opened, nullptr, &parameters, SamplePlayer::FramesPerSecond,
-                          FramesPerBuffer, paNoFlag, &Callback, this) == paNoError) {
+        error = Pa_OpenStream(&opened, nullptr, &parameters, SamplePlayer::FramesPerSecond,
+                              FramesPerBuffer, paNoFlag, &Callback, this);
+        if (error == paNoError) {
             channels = tried;
             break;
         }
         opened = nullptr;
     }
     if (opened == nullptr) {
+        failure = std::string("the device \"") + info->name + "\" could not be opened (" +
+                  Pa_GetErrorText(error) + ")";
         return false;
     }
     stream.reset(opened);
@@ -95,7 +101,11 @@ bool PortAudioSoundOutput::Open(const std::filesystem::path& sampleFolder) {
     player = std::make_unique<SamplePlayer>(SampleBank::Load(sampleFolder),
                                             LatenessMarginMs + bufferMs + deviceLatencyMs +
                                                 ServerAllowanceMs);
-    return Start(opened, Pa_GetHostApiInfo(info->hostApi)->type == paALSA);
+    if (!Start(opened, Pa_GetHostApiInfo(info->hostApi)->type == paALSA)) {
+        failure = std::string("the device \"") + info->name + "\" would not start playing";
+        return false;
+    }
+    return true;
 }
 
 bool PortAudioSoundOutput::Start(PaStream* opened, bool alsa) {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 class SteadyTickSource;
 struct PaStreamCallbackTimeInfo;
@@ -26,6 +27,8 @@ public:
     void PlaySample(std::string_view fileName, double dueTick) override;
 
     bool IsOpen() const { return stream != nullptr; }
+    // Why no stream is open, for the user; empty while one is.
+    const std::string& FailureReason() const { return failure; }
     // From a step's due tick to the moment its sample is played.
     double OutputLatencyMs() const { return player ? player->LatencyMs() : 0.0; }
     // The stream runs and its clock is fitted well enough to place samples to the frame.
@@ -62,5 +65,6 @@ private:
     std::unique_ptr<SamplePlayer> player;
     int32_t channels = 1;
     double deviceLatencyMs = 0.0;
+    std::string failure;
     std::unique_ptr<void, StreamCloser> stream;
 };

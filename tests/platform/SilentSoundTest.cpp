@@ -22,6 +22,7 @@ TEST(SilentSound, NoDeviceMeansSilenceAndNothingElse) {
     SteadyTickSource ticks;
     PortAudioSoundOutput sound(ticks);
     EXPECT_FALSE(sound.IsOpen());
+    EXPECT_FALSE(sound.FailureReason().empty()) << "the user is told why it is silent";
     EXPECT_FALSE(sound.Settled());
     EXPECT_EQ(sound.OutputLatencyMs(), 0.0);
     for (int i = 0; i < 1000; ++i) {
