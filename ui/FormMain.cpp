@@ -373,6 +373,10 @@ void FormMain::RequestClose(UnloadMode mode) {
         modal->close();
     }
     pendingClose = mode;
+    // An end the user did not ask for does not wait for an export, however long it would take.
+    if (Metron && (mode == BySystem || mode == BySessionEnd)) {
+        Metron->CancelExport();
+    }
     if (!loopRunning) {
         ClosePending();
     }

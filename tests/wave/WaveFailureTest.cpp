@@ -73,6 +73,31 @@ TEST_F(WaveFailure, PassTooLongForAWaveFileStopsBeforeWritingAnything) {
     ExpectUntouched();
 }
 
+TEST_F(WaveFailure, PassOfMoreStepsThanThirtyTwoBitsIsRefusedWithoutWalkingIt) {
+    const WaveOutcome outcome =
+        Render("4 ((((((((.)99)99)99)99)99)99)99)99 xx", 320, target.string());
+    EXPECT_EQ(outcome.Error(), WaveError::TooLong);
+    EXPECT_THAT(outcome.Reason(), HasSubstr("9227446944279203 steps"));
+    EXPECT_EQ(deliveries, 0) << "the pass was walked";
+    ExpectUntouched();
+}
+
+TEST_F(WaveFailure, AMeasuringWalkLetsEventsRunAndCanBeStopped) {
+    // Nearly a million steps at tempo 320: the pass must be walked to be measured.
+    CWave* self = nullptr;
+    CWave wave(samples.path, [&] {
+        ++deliveries;
+        self->Cancel();
+    });
+    self = &wave;
+    wave.OnProgress([this](int32_t&) { ++progress; });
+    wave.Track().Rhithm("4 (((.)99)99)99 xx");
+    EXPECT_EQ(wave.MakeFile(target.string(), 320).Error(), WaveError::Cancelled);
+    EXPECT_EQ(deliveries, 1);
+    EXPECT_EQ(progress, 0);
+    ExpectUntouched();
+}
+
 TEST_F(WaveFailure, PassJustBelowTheLimitIsMeasuredNotRefused) {
     // 101 whole notes at tempo 1: 1 068 984 000 samples, just inside the limit. Only the
     // measuring is run here: a rendered file would be 2 GB, so the target is a missing folder and
