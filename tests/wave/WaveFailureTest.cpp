@@ -1,11 +1,14 @@
 #include "CWave.h"
+#include "FileDescriptor.h"
 #include "WaveFiles.h"
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/resource.h>
 
 namespace {
@@ -96,6 +99,16 @@ TEST_F(WaveFailure, AMeasuringWalkLetsEventsRunAndCanBeStopped) {
     EXPECT_EQ(deliveries, 1);
     EXPECT_EQ(progress, 0);
     ExpectUntouched();
+}
+
+TEST_F(WaveFailure, PartialFilesLeftByKilledRendersAreRemovedByTheNext) {
+    std::ofstream(out / ".pulsara-export-0123456789abcdef.part") << "from a killed render";
+    // One that a render elsewhere is still writing.
+    const FileDescriptor live(
+        ::open((out / ".pulsara-export-live.part").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    ASSERT_EQ(::flock(live.Get(), LOCK_EX), 0);
+    ASSERT_TRUE(Render("8 xx", 120, target.string()).Ok());
+    EXPECT_EQ(out.Names(), (std::set<std::string>{"take.wav", ".pulsara-export-live.part"}));
 }
 
 TEST_F(WaveFailure, PassJustBelowTheLimitIsMeasuredNotRefused) {
