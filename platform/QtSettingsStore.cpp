@@ -1,6 +1,7 @@
 #include "QtSettingsStore.h"
 
 #include <QByteArray>
+#include <QEvent>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringDecoder>
@@ -106,6 +107,13 @@ std::string QtSettingsStore::FilePath() const {
 std::string QtSettingsStore::Read(std::string_view section, std::string_view key,
                                   std::string_view defaultValue) {
     return ValueOf(settings.value(StorageKey(section, key))).value_or(std::string(defaultValue));
+}
+
+bool QtSettingsStore::ExplicitSettings::event(QEvent* e) {
+    if (e->type() == QEvent::UpdateRequest) {
+        return true; // every write has synced already
+    }
+    return QSettings::event(e);
 }
 
 QtSettingsStore::Values QtSettingsStore::Entries() {

@@ -35,5 +35,16 @@ public:
     Values Entries();
 
 private:
-    QSettings settings;
+    // Synced only by the writes themselves. QSettings also syncs when an event that each change
+    // posts reaches it on the thread that created it, which is not the thread that writes when
+    // the writes are handed to a thread of their own.
+    class ExplicitSettings final : public QSettings {
+    public:
+        using QSettings::QSettings;
+
+    protected:
+        bool event(QEvent* e) override;
+    };
+
+    ExplicitSettings settings;
 };
