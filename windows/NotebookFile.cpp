@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fstream>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -60,6 +61,11 @@ std::string NotebookFile::ContentOf(std::string_view text) {
 }
 
 std::string NotebookFile::Read(const std::filesystem::path& file) {
+    // A named pipe or a device in the file's place would hold the window until someone writes.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+        return {};
+    }
     std::ifstream in(file, std::ios::binary);
     std::string content;
     std::array<char, 65536> chunk{};
@@ -79,10 +85,14 @@ std::optional<NotebookFile::Error> NotebookFile::Write(const std::filesystem::pa
     // The file is replaced through a rename, which the folder allows whatever the file's own
     // permissions say; a file the player made read-only is left as it is.
     struct stat existing {};
-    if (::stat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
-        ((existing.st_mode & 0222) == 0 ||
-         (::access(file.c_str(), W_OK) != 0 && errno == EACCES))) {
-        return Error{"the file is read-only"};
+    if (::stat(file.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode)) {
+            return Error{"it is not an ordinary file"};
+        }
+        if ((existing.st_mode & 0222) == 0 ||
+            (::access(file.c_str(), W_OK) != 0 && errno == EACCES)) {
+            return Error{"the file is read-only"};
+        }
     }
     const std::optional<RhythmFile::Error> error =
         RhythmFile::Write(file.string(), Replaced(text, "\n", "\r\n"));

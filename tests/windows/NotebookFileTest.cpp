@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -105,6 +106,13 @@ TEST_F(NotebookFileTest, AFailedWriteGivesTheReasonAndLeavesNoTrace) {
     ASSERT_TRUE(readOnly);
     EXPECT_EQ(readOnly->reason, "the file is read-only");
     EXPECT_EQ(folder.Bytes("notebook.txt"), "\"kept\"\r\n");
+
+    // A named pipe in the file's place is neither waited on nor replaced.
+    std::filesystem::remove(File());
+    ASSERT_EQ(::mkfifo(File().c_str(), 0600), 0);
+    EXPECT_EQ(NotebookFile::Read(File()), "");
+    EXPECT_TRUE(NotebookFile::Write(File(), "notes"));
+    EXPECT_TRUE(std::filesystem::is_fifo(File()));
 }
 
 TEST_F(NotebookFileTest, ContentAndTextAreInverse) {
