@@ -97,13 +97,13 @@ void CWave::Render(const std::string& WavFile, int32_t tempo) {
     // Counted from the text, so that a pass of billions of rests is refused at once instead of
     // being walked for hours.
     const int64_t passSteps = track.StepsPerPass();
-    if (passSteps > std::numeric_limits<int32_t>::max()) {
+    if (passSteps > MaxStepsPerPass) {
         throw WaveFailure(WaveError::TooLong,
                           "one pass of the rhythm has " +
                               (passSteps == CTrackList::MostSteps ? std::string("far too many")
                                                                   : std::to_string(passSteps)) +
                               " steps, and a wave export takes at most " +
-                              std::to_string(std::numeric_limits<int32_t>::max()));
+                              std::to_string(MaxStepsPerPass));
     }
     // A pass that cannot pass the size limit even if every step were a whole note needs no
     // measuring walk.
@@ -190,12 +190,17 @@ int64_t CWave::SoundLength(int32_t tempo) {
     return static_cast<int64_t>(length);
 }
 
+// The window's events run whenever the percentage moves, and between those every few thousand
+// steps: asking for them costs more than a step of rests.
 void CWave::RaiseProgress(int32_t stepsDone, double progressFactor) {
     int32_t percent = RoundToInt32(stepsDone * progressFactor);
     if (progress) {
         progress(percent);
     }
-    DeliverPendingEvents();
+    if (percent != lastPercent || stepsDone % RenderingStride == 0) {
+        lastPercent = percent;
+        DeliverPendingEvents();
+    }
 }
 
 // The pending events may ask the program to end; the render then stops at once.

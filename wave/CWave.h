@@ -40,8 +40,15 @@ public:
     // be called from the pending events (the program is asked to end).
     void Cancel() { cancelled = true; }
 
-    // Steps walked between two deliveries of the pending events while a pass is measured.
+    // The most steps of one pass. A pass that fits a wave file has at most about 3.3 million steps
+    // at the engine's highest tempo (every step after the first sound takes at least a 1/99 note),
+    // so only passes of millions of rests before their first sound, or ones too long anyway, reach
+    // this; walking them would take minutes.
+    static constexpr int64_t MaxStepsPerPass = int64_t{1} << 24;
+    // Steps walked between two deliveries of the pending events while a pass is measured, and at
+    // most while it is rendered.
     static constexpr int32_t MeasuringStride = 1 << 16;
+    static constexpr int32_t RenderingStride = 1 << 10;
 
 private:
     void Render(const std::string& WavFile, int32_t tempo);
@@ -62,4 +69,5 @@ private:
     // The samples that the rhythm sounded.
     std::array<bool, 4> sampleUsed{};
     bool cancelled = false;
+    int32_t lastPercent = -1;
 };

@@ -76,11 +76,13 @@ TEST_F(WaveFailure, PassTooLongForAWaveFileStopsBeforeWritingAnything) {
     ExpectUntouched();
 }
 
-TEST_F(WaveFailure, PassOfMoreStepsThanThirtyTwoBitsIsRefusedWithoutWalkingIt) {
+TEST_F(WaveFailure, PassOfMillionsOfStepsIsRefusedWithoutWalkingIt) {
     const WaveOutcome outcome =
         Render("4 ((((((((.)99)99)99)99)99)99)99)99 xx", 320, target.string());
     EXPECT_EQ(outcome.Error(), WaveError::TooLong);
     EXPECT_THAT(outcome.Reason(), HasSubstr("9227446944279203 steps"));
+    // Ninety-six million rests before two clicks: a one-second file after minutes of walking.
+    EXPECT_EQ(Render("4 ((((.)99)99)99)99 xx", 320, target.string()).Error(), WaveError::TooLong);
     EXPECT_EQ(deliveries, 0) << "the pass was walked";
     ExpectUntouched();
 }
