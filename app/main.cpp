@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
     TempoMemoryState values;
 
     FormMain window(services, values);
+    notices.ShowWhen([&window] { return !window.Metron || !window.Metron->Enable(); });
 
     // The system, the terminal and the end of the session close the window as the close box does.
     TerminationSignals endRequests([&window](int) { window.RequestClose(FormMain::BySystem); });

@@ -1,6 +1,7 @@
 #include "UserNotices.h"
 
 #include <QMetaObject>
+#include <QTimer>
 #include <cstdio>
 #include <utility>
 
@@ -25,7 +26,16 @@ void UserNotices::Say(const std::string& text) {
     }
 }
 
+void UserNotices::ShowWhen(std::function<bool()> vData, int retry) {
+    ready = std::move(vData);
+    retryMs = retry;
+}
+
 void UserNotices::ShowWaiting() {
+    if (ready && !ready()) {
+        QTimer::singleShot(retryMs, this, [this] { ShowWaiting(); });
+        return;
+    }
     std::vector<std::string> texts;
     {
         const std::lock_guard lock(mutex);

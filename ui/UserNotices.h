@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 
 #include <QObject>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -19,12 +20,18 @@ public:
     // Safe from any thread; an empty text says nothing.
     void Say(const std::string& text);
 
+    // A message box holds the window's loop, and with it the beat: while ready() is false the
+    // notices wait, and are looked at again every retryMs.
+    void ShowWhen(std::function<bool()> ready, int retryMs = 1000);
+
     static constexpr const char* Title = "Pulsara";
 
 private:
     void ShowWaiting();
 
     Dialogs& dialogs;
+    std::function<bool()> ready;
+    int retryMs = 1000;
     std::mutex mutex;
     std::vector<std::string> waiting;
 };

@@ -24,4 +24,17 @@ TEST(UserNoticesTest, NoticesFromAnyThreadComeTogetherInOneMessage) {
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
+TEST(UserNoticesTest, WhileTheBeatPlaysANoticeWaitsForItToStop) {
+    ScriptedDialogs dialogs;
+    UserNotices notices(dialogs);
+    bool playing = true;
+    notices.ShowWhen([&] { return !playing; }, 0);
+    notices.Say("The settings file cannot be written.");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialogs.messages.empty());
+    playing = false;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
 } // namespace
