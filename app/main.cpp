@@ -52,10 +52,12 @@ int main(int argc, char** argv) {
     // The system, the terminal and the end of the session close the window as the close box does.
     TerminationSignals endRequests([&window](int) { window.RequestClose(FormMain::BySystem); });
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
-                     [&window](QSessionManager&) {
+                     [&window, &settings](QSessionManager&) {
                          if (window.Clock) {
                              window.Clock->StoreProgress();
                          }
+                         // The session may end the process before the writer's next turn.
+                         settings.Flush();
                          window.RequestClose(FormMain::BySessionEnd);
                      });
 
