@@ -1,18 +1,22 @@
 // Pulsara: the main window with the real platform services.
 #include "AlsaMixerDevice.h"
+#include "BackgroundSettingsStore.h"
 #include "CommandLine.h"
 #include "FormMain.h"
 #include "FrameClock.h"
+#include "NotebookRecovery.h"
 #include "ProgramFolder.h"
 #include "QtDialogs.h"
 #include "QtSettingsStore.h"
+#include "SampleBank.h"
 #include "StreamOutput.h"
 #include "TempoMemoryState.h"
 #include "TerminationSignals.h"
+#include "UserNotices.h"
 
 #include <QApplication>
 #include <QSessionManager>
-#include <cstdio>
+#include <filesystem>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -23,33 +27,47 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Pulsara"));
     QApplication::setApplicationName(QStringLiteral("Pulsara"));
 
+    QtDialogs dialogs;
+    UserNotices notices(dialogs);
     // The sound stream's frames are the beat's clock; without a stream the steady clock is.
     FrameClock ticks;
     StreamOutput sound(ticks, &StreamOutput::OpenDefaultSink, SampleBank::Load(DataFolder()));
     if (!sound.IsOpen()) {
-        std::fprintf(stderr, "pulsara: %s; playing silently\n", sound.Problem().c_str());
+        notices.Say("No audio output could be opened: " + sound.Problem() +
+                    ". Pulsara plays silently.");
     }
-    QtSettingsStore settings;
+    notices.Say(SampleBank::Describe(SampleBank::Check(DataFolder())));
+    // The file is written on a thread of its own, so that the beat never waits for the disk.
+    QtSettingsStore settingsFile;
+    const std::string settingsPath = settingsFile.FilePath();
+    notices.Say(NotebookRecovery::Notice(std::filesystem::path(settingsPath).parent_path()));
+    BackgroundSettingsStore settings(
+        settingsFile, settingsFile.Entries(), [&notices, settingsPath] {
+            notices.Say("The settings file \"" + settingsPath +
+                        "\" cannot be written: the practice time, rhythm slots and mixer presets "
+                        "stored from now on will be lost when Pulsara ends.");
+        });
     AlsaMixerDevice mixer("default");
-    QtDialogs dialogs;
     PlatformServices services{ticks, sound, settings, mixer, dialogs};
     TempoMemoryState values;
 
     FormMain window(services, values);
+    notices.ShowWhen([&window] { return !window.Metron || !window.Metron->Enable(); });
 
     // The system, the terminal and the end of the session close the window as the close box does.
     TerminationSignals endRequests([&window](int) { window.RequestClose(FormMain::BySystem); });
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
-                     [&window](QSessionManager&) {
+                     [&window, &settings](QSessionManager&) {
                          if (window.Clock) {
                              window.Clock->StoreProgress();
                          }
+                         // The session may end the process before the writer's next turn.
+                         settings.Flush();
                          window.RequestClose(FormMain::BySessionEnd);
                      });
 
     window.show();
-    // Without a window manager nobody else would make the window active, and the loop starts with
-    // its activation.
+    // Without a window manager nobody else would make the window active and give it the keys.
     window.activateWindow();
     return QApplication::exec();
 }

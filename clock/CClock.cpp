@@ -42,7 +42,8 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 // The stored total is normally a decimal integer; a value edited by hand or damaged that is no
-// number at all, or one beyond 32 bits, counts as no practice time rather than stopping the clock.
+// number at all, a negative one (the hand would turn backwards) or one beyond 32 bits counts as no
+// practice time rather than stopping the clock.
 int32_t ParseTotal(std::string_view text) {
     text = TrimBlanks(text);
     double value = 0;
@@ -52,8 +53,7 @@ int32_t ParseTotal(std::string_view text) {
         return 0;
     }
     const double rounded = RoundHalfEven(value);
-    if (rounded < std::numeric_limits<int32_t>::min() ||
-        rounded > std::numeric_limits<int32_t>::max()) {
+    if (rounded < 0 || rounded > std::numeric_limits<int32_t>::max()) {
         return 0;
     }
     return static_cast<int32_t>(rounded);

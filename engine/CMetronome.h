@@ -52,6 +52,13 @@ public:
     // after every step. The outcome names the file and, on failure, the reason.
     WaveOutcome ExportWave(const std::string& FileName);
     bool Exporting() const { return Wave != nullptr; }
+    // Stops an export under way at its next step (the program is asked to end); nothing without
+    // one.
+    void CancelExport() {
+        if (Wave) {
+            Wave->Cancel();
+        }
+    }
     // Where the export reads its sample files; empty means the program's data folder.
     void SampleFolder(std::filesystem::path vData) { sampleFolder = std::move(vData); }
     const std::filesystem::path& SampleFolder() const { return sampleFolder; }

@@ -1,10 +1,12 @@
 #include "QtSettingsStore.h"
 
 #include <QByteArray>
+#include <QEvent>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringDecoder>
 #include <QVariant>
+#include <optional>
 
 namespace {
 
@@ -33,6 +35,29 @@ QString FlatName(std::string_view name) {
     return flat;
 }
 
+// The name that FlatName made into name; nothing for a name it cannot have made.
+std::optional<std::string> Unflattened(const QString& flat) {
+    if (flat == QStringLiteral("%")) {
+        return std::string();
+    }
+    const QByteArray bytes = flat.toLatin1();
+    std::string name;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '%') {
+            name += bytes[i];
+            continue;
+        }
+        bool ok = false;
+        const int byte = bytes.mid(i + 1, 2).toInt(&ok, 16);
+        if (!ok || i + 2 >= bytes.size()) {
+            return std::nullopt;
+        }
+        name += static_cast<char>(byte);
+        i += 2;
+    }
+    return name;
+}
+
 QString StorageKey(std::string_view section, std::string_view key) {
     return FlatName(section) + u'/' + FlatName(key);
 }
@@ -47,6 +72,19 @@ QVariant StorageValue(std::string_view value) {
         return bytes;
     }
     return text;
+}
+
+// A damaged file may hold anything under a key (a list, a stray @Variant); only what this store
+// writes counts as a value.
+std::optional<std::string> ValueOf(const QVariant& value) {
+    if (value.typeId() == QMetaType::QString) {
+        return value.toString().toStdString();
+    }
+    if (value.typeId() == QMetaType::QByteArray) {
+        const QByteArray bytes = value.toByteArray();
+        return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -68,17 +106,37 @@ std::string QtSettingsStore::FilePath() const {
 
 std::string QtSettingsStore::Read(std::string_view section, std::string_view key,
                                   std::string_view defaultValue) {
-    // A damaged file may hold anything under a key (a list, a stray @Variant); only what this
-    // store writes counts as a value.
-    const QVariant value = settings.value(StorageKey(section, key));
-    if (value.typeId() == QMetaType::QString) {
-        return value.toString().toStdString();
+    return ValueOf(settings.value(StorageKey(section, key))).value_or(std::string(defaultValue));
+}
+
+bool QtSettingsStore::ExplicitSettings::event(QEvent* e) {
+    if (e->type() == QEvent::UpdateRequest) {
+        return true; // every write has synced already
     }
-    if (value.typeId() == QMetaType::QByteArray) {
-        const QByteArray bytes = value.toByteArray();
-        return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    return QSettings::event(e);
+}
+
+QtSettingsStore::Values QtSettingsStore::Entries() {
+    Values entries;
+    for (const QString& stored : settings.allKeys()) {
+        const qsizetype slash = stored.indexOf(u'/');
+        if (slash < 0 || stored.indexOf(u'/', slash + 1) >= 0) {
+            continue; // not written by this store
+        }
+        const std::optional<std::string> section = Unflattened(stored.left(slash));
+        const std::optional<std::string> key = Unflattened(stored.mid(slash + 1));
+        std::optional<std::string> value = ValueOf(settings.value(stored));
+        if (section && key && value) {
+            entries[{*section, *key}] = std::move(*value);
+        }
     }
-    return std::string(defaultValue);
+    return entries;
+}
+
+bool QtSettingsStore::WriteFailed() {
+    // A damaged file is a FormatError, which the next write mends; only a file that cannot be
+    // replaced loses what is written.
+    return settings.status() == QSettings::AccessError;
 }
 
 void QtSettingsStore::Write(std::string_view section, std::string_view key,

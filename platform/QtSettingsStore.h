@@ -3,7 +3,9 @@
 #include "SettingsStore.h"
 
 #include <QSettings>
+#include <map>
 #include <string>
+#include <utility>
 
 // The settings store over QSettings in its native Linux format: one INI file per user at
 // $XDG_CONFIG_HOME/Pulsara/Pulsara.conf (~/.config/Pulsara/Pulsara.conf without the variable),
@@ -26,7 +28,23 @@ public:
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view defaultValue) override;
     void Write(std::string_view section, std::string_view key, std::string_view value) override;
+    bool WriteFailed() override;
+
+    // Every value of the file by section and key, as Read gives them.
+    using Values = std::map<std::pair<std::string, std::string>, std::string>;
+    Values Entries();
 
 private:
-    QSettings settings;
+    // Synced only by the writes themselves. QSettings also syncs when an event that each change
+    // posts reaches it on the thread that created it, which is not the thread that writes when
+    // the writes are handed to a thread of their own.
+    class ExplicitSettings final : public QSettings {
+    public:
+        using QSettings::QSettings;
+
+    protected:
+        bool event(QEvent* e) override;
+    };
+
+    ExplicitSettings settings;
 };

@@ -3,6 +3,7 @@
 #include "SampleFile.h"
 
 #include <array>
+#include <system_error>
 
 namespace {
 constexpr std::array<std::string_view, 4> RhythmSamples{"boom.wav", "boomi.wav", "bassdrum.wav",
@@ -21,6 +22,30 @@ SampleBank SampleBank::Load(const std::filesystem::path& folder,
         loaded.push_back({std::string(name), words ? std::move(*words) : std::vector<int16_t>{}});
     }
     return SampleBank(std::move(loaded));
+}
+
+std::vector<SampleBank::Problem> SampleBank::Check(const std::filesystem::path& folder) {
+    std::vector<Problem> problems;
+    for (const std::string_view name : RhythmSamples) {
+        std::error_code error;
+        if (!std::filesystem::exists(folder / name, error)) {
+            problems.push_back({std::string(name), "missing"});
+        } else if (const auto words = SampleFile::Read(folder / name); !words || words->empty()) {
+            problems.push_back({std::string(name), "damaged"});
+        }
+    }
+    return problems;
+}
+
+std::string SampleBank::Describe(const std::vector<Problem>& problems) {
+    if (problems.empty()) {
+        return {};
+    }
+    std::string list;
+    for (const Problem& problem : problems) {
+        list += (list.empty() ? "" : ", ") + problem.name + " (" + problem.what + ")";
+    }
+    return "Some sample files are missing or damaged, so their sounds stay silent: " + list + ".";
 }
 
 int32_t SampleBank::Find(std::string_view name) const {

@@ -21,6 +21,17 @@ public:
     explicit SampleBank(std::vector<Sample> samples)
         : samples(std::move(samples)) {}
 
+    // A sample file that cannot be played: what is wrong with it is "missing" or "damaged".
+    struct Problem {
+        std::string name;
+        std::string what;
+        bool operator==(const Problem&) const = default;
+    };
+    // The four sample files in the folder that are missing or cannot be read as samples.
+    static std::vector<Problem> Check(const std::filesystem::path& folder);
+    // One sentence for the user about them; empty when there are none.
+    static std::string Describe(const std::vector<Problem>& problems);
+
     // The four samples of the rhythm's sound symbols, from the given folder.
     static SampleBank Load(const std::filesystem::path& folder);
     static SampleBank Load(const std::filesystem::path& folder,

@@ -17,4 +17,7 @@ public:
                              std::string_view defaultValue) = 0;
     // Creates the key or replaces its value, at once.
     virtual void Write(std::string_view section, std::string_view key, std::string_view value) = 0;
+    // True once a write could not be kept (the file is read-only or cannot be replaced), so that
+    // the user can be told; a store that cannot tell says false.
+    virtual bool WriteFailed() { return false; }
 };

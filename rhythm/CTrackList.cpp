@@ -212,6 +212,55 @@ bool CTrackList::CursorCanPlay(std::string_view body) {
     return depth == 0;
 }
 
+// Tokenises the body as CursorCanPlay does; a group's steps count once per pass it is played.
+int64_t CTrackList::StepsPerPass() const {
+    if (!HasBody()) {
+        return 0;
+    }
+    const std::string_view body = std::string_view(rhithm).substr(
+        static_cast<std::size_t>(bodyStart - 1), static_cast<std::size_t>(bodyEnd - bodyStart + 1));
+    const auto add = [](int64_t a, int64_t b) { return std::min(MostSteps, a + b); };
+    std::array<int64_t, MaxGroupDepth + 1> steps{};
+    int depth = 0;
+    std::size_t i = 0;
+    const auto readNumber = [&](int most) {
+        int32_t value = -1;
+        for (; most > 0 && i < body.size() && IsDigit(body[i]); --most) {
+            value = std::max(value, 0) * 10 + (body[i++] - '0');
+        }
+        return value;
+    };
+    while (i < body.size()) {
+        const char c = body[i++];
+        if (c == '(' && depth < MaxGroupDepth) {
+            steps[static_cast<std::size_t>(++depth)] = 0;
+        } else if (c == ')') {
+            const int32_t count = readNumber(3);
+            if (depth == 0) {
+                continue;
+            }
+            const int64_t group = steps[static_cast<std::size_t>(depth--)];
+            const int64_t passes = count == -1                 ? 2
+                                   : count == 0 && !noInfinite ? MostSteps
+                                                               : std::max(count, 1);
+            const int64_t played =
+                group != 0 && passes > MostSteps / group ? MostSteps : group * passes;
+            steps[static_cast<std::size_t>(depth)] =
+                add(steps[static_cast<std::size_t>(depth)], played);
+        } else if (c >= '1' && c <= '9') {
+            readNumber(1);
+        } else if (c == '+' || c == '-') {
+            readNumber(3);
+        } else if (c == '/') {
+            while (i < body.size() && body[i++] != '/') {
+            }
+        } else if (IsStepSymbol(c)) {
+            steps[static_cast<std::size_t>(depth)] = add(steps[static_cast<std::size_t>(depth)], 1);
+        }
+    }
+    return steps[0];
+}
+
 // ---- cursor ----
 
 bool CTrackList::HasBody() const {

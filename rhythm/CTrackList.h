@@ -40,6 +40,14 @@ public:
     void Push();
     void Pop();
 
+    // The number of steps in one pass of the body, as StepForward would report them before
+    // EndReach, counted from the text's groups and repeat counts without walking them (a few
+    // nested groups can hold more steps than any walk could get through). Groups closed with
+    // ")0" count once when NoInfinite is set and as MostSteps otherwise; a larger count is
+    // MostSteps as well.
+    int64_t StepsPerPass() const;
+    static constexpr int64_t MostSteps = int64_t{1} << 62;
+
     // The stored text of the last rhythm file that was accepted; empty until then.
     const std::string& FileRhithm() const { return fileRhithm; }
 

@@ -216,10 +216,20 @@ std::string RhythmFile::FormatLine(std::string_view text) {
 }
 
 std::optional<std::string> RhythmFile::Read(const std::string& fileName, Error* error) {
-    FileDescriptor fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opened without waiting: a named pipe or a device could otherwise hold the window until
+    // someone writes to it. Only an ordinary file is read, and that then blocking as usual.
+    FileDescriptor fd(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.IsOpen()) {
         return Fail(error, ErrnoText());
     }
+    struct stat status {};
+    if (::fstat(fd.Get(), &status) != 0) {
+        return Fail(error, ErrnoText());
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return Fail(error, "it is not an ordinary file");
+    }
+    ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
     std::string reason;
     std::optional<std::string> content = ReadHead(fd.Get(), MaxReadBytes, reason);
     if (!content) {

@@ -28,8 +28,9 @@ public:
 
     // The first field of the file, as UTF-8: a field that is not well-formed UTF-8 is read as
     // Windows-1252, and a leading byte order mark is skipped. A file that is missing or
-    // unreadable, empty, binary (it holds a NUL byte) or without a field gives no text; error, if
-    // given, then receives the reason. Only the first MaxReadBytes are looked at.
+    // unreadable, not an ordinary file (a folder, a named pipe, a device), empty, binary (it holds
+    // a NUL byte) or without a field gives no text; error, if given, then receives the reason.
+    // Only the first MaxReadBytes are looked at.
     static std::optional<std::string> Read(const std::string& fileName, Error* error = nullptr);
 
     // Replaces the file with the text's line, atomically: the line goes to a temporary file in

@@ -317,6 +317,10 @@ void FormMain::RequestClose(UnloadMode mode) {
         modal->close();
     }
     pendingClose = mode;
+    // An end the user did not ask for does not wait for an export, however long it would take.
+    if (Metron && (mode == BySystem || mode == BySessionEnd)) {
+        Metron->CancelExport();
+    }
     if (commandDepth == 0) {
         ClosePending();
     }
@@ -379,11 +383,14 @@ void FormMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
     }
     // Notes that cannot be saved keep the program open when the player closes it, so that they can
     // be copied elsewhere. A close from the system or the session cannot wait for an answer; the
-    // notebook then makes its last attempt when it is released.
+    // notebook then keeps what its file does not take in a recovery file.
     const bool canWait = UnloadMode == ByCloseBox || UnloadMode == ByCode;
     if (canWait && !CloseNoteBook()) {
         Cancel = 1;
         return;
+    }
+    if (!canWait && noteBook) {
+        noteBook->CloseForExit();
     }
     Running = false;
 }

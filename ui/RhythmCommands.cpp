@@ -118,12 +118,15 @@ void RhythmCommands::OpenRhythmFile() {
         return;
     }
     lastRhythmFile = fileName;
-    // A text that fails the check stays silent, as it does for presets and slots; only a file that
-    // gives no text at all is reported.
+    // The player chose this file, so a text in it that fails the check is reported as well; the
+    // rhythm in effect stays.
     RhythmFile::Error error;
     Metron.Track().ReadFromFile(fileName, &error);
     if (!error.reason.empty()) {
         ReportFileFailure("read from", fileName, error.reason);
+    } else if (Metron.Track().LastCheck() != 1) {
+        dialogs.MessageBox("The file \"" + fileName + "\" holds no valid rhythm.", FailureTitle,
+                           MessageIcon::Error);
     }
 }
 

@@ -46,7 +46,13 @@ void WaveExportCommand::Run() {
         BusyMark busy(ExportBusy, showNotice);
         return Metron.ExportWave(fileName);
     }();
-    if (!outcome.Ok()) {
-        dialogs.MessageBox(outcome.Message(), FailureTitle, MessageIcon::Error);
+    // An export stopped because the program is asked to end says nothing: nobody is left to read
+    // it.
+    if (outcome.Error() == WaveError::Cancelled) {
+        return;
+    }
+    if (!outcome.Message().empty()) {
+        dialogs.MessageBox(outcome.Message(), FailureTitle,
+                           outcome.Ok() ? MessageIcon::Exclamation : MessageIcon::Error);
     }
 }

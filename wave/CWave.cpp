@@ -84,7 +84,7 @@ WaveOutcome CWave::MakeFile(const std::string& WavFile, const int32_t& Tempo) {
     } catch (const std::bad_alloc&) {
         return WaveOutcome::Failure(WaveError::NoRoom, WavFile, "there is not enough memory");
     }
-    return WaveOutcome::Success(WavFile);
+    return WaveOutcome::Success(WavFile, SilentSamplesUsed());
 }
 
 void CWave::Render(const std::string& WavFile, int32_t tempo) {
@@ -94,7 +94,22 @@ void CWave::Render(const std::string& WavFile, int32_t tempo) {
     }
     // One pass of a rhythm that would repeat without end is its finite sequence.
     track.NoInfinite(true);
-    const int32_t stepCount = CountSteps(tempo);
+    // Counted from the text, so that a pass of billions of rests is refused at once instead of
+    // being walked for hours.
+    const int64_t passSteps = track.StepsPerPass();
+    if (passSteps > MaxStepsPerPass) {
+        throw WaveFailure(WaveError::TooLong,
+                          "one pass of the rhythm has " +
+                              (passSteps == CTrackList::MostSteps ? std::string("far too many")
+                                                                  : std::to_string(passSteps)) +
+                              " steps, and a wave export takes at most " +
+                              std::to_string(MaxStepsPerPass));
+    }
+    // A pass that cannot pass the size limit even if every step were a whole note needs no
+    // measuring walk.
+    const bool surelyFits = static_cast<double>(passSteps) * (StepLength(tempo, 1) + 0.5) <=
+                            static_cast<double>(MaxSamples);
+    const int32_t stepCount = surelyFits ? static_cast<int32_t>(passSteps) : CountSteps(tempo);
     const double progressFactor = 100.0 / stepCount;
     LoadSamples();
     WaveOutputFile out(WavFile);
@@ -129,6 +144,9 @@ int32_t CWave::CountSteps(int32_t tempo) {
             throw WaveFailure(WaveError::TooLong, "the rhythm has too many steps");
         }
         ++steps;
+        if (steps % MeasuringStride == 0) {
+            DeliverPendingEvents();
+        }
         if (SampleIndex(track.CurSound()) >= 0) {
             samples += SoundLength(tempo);
             CheckFits(static_cast<double>(samples));
@@ -172,17 +190,47 @@ int64_t CWave::SoundLength(int32_t tempo) {
     return static_cast<int64_t>(length);
 }
 
+// The window's events run whenever the percentage moves, and between those every few thousand
+// steps: asking for them costs more than a step of rests.
 void CWave::RaiseProgress(int32_t stepsDone, double progressFactor) {
     int32_t percent = RoundToInt32(stepsDone * progressFactor);
     if (progress) {
         progress(percent);
     }
-    if (pendingEvents) {
-        pendingEvents();
+    if (percent != lastPercent || stepsDone % RenderingStride == 0) {
+        lastPercent = percent;
+        DeliverPendingEvents();
     }
 }
 
-const WaveSample* CWave::SampleFor(const std::string& symbol) const {
+// The pending events may ask the program to end; the render then stops at once.
+void CWave::DeliverPendingEvents() {
+    if (pendingEvents) {
+        pendingEvents();
+    }
+    if (cancelled) {
+        throw WaveFailure(WaveError::Cancelled, "the export was stopped");
+    }
+}
+
+const WaveSample* CWave::SampleFor(const std::string& symbol) {
     const int index = SampleIndex(symbol);
-    return index < 0 ? nullptr : &samples[static_cast<std::size_t>(index)];
+    if (index < 0) {
+        return nullptr;
+    }
+    sampleUsed[static_cast<std::size_t>(index)] = true;
+    return &samples[static_cast<std::size_t>(index)];
+}
+
+std::string CWave::SilentSamplesUsed() const {
+    std::string list;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (sampleUsed[i] && !samples[i].Found()) {
+            list += (list.empty() ? "" : ", ") + std::string(SampleKinds[i].file);
+        }
+    }
+    if (list.empty()) {
+        return {};
+    }
+    return "sample files are missing or unreadable, so their sounds are silent in it: " + list;
 }

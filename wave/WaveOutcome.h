@@ -11,13 +11,15 @@ enum class WaveError {
     NoRoom,      // the disk (or the file size the system allows) ran out
     CannotWrite, // the file or its folder cannot be created, written or replaced
     Busy,        // another export is still running
+    Cancelled,   // the program was asked to end during the export
 };
 
 // What became of one export. On failure the chosen path holds what it held before, and the reason
 // is a phrase that a message box can show after the file's name.
 class WaveOutcome {
 public:
-    static WaveOutcome Success(std::string fileName);
+    // warning: a phrase about a flaw of the written file (silent samples), or empty.
+    static WaveOutcome Success(std::string fileName, std::string warning = {});
     static WaveOutcome Failure(WaveError error, std::string fileName, std::string reason);
 
     bool Ok() const { return error == WaveError::None; }
@@ -25,13 +27,15 @@ public:
     const std::string& FileName() const { return fileName; }
     const std::string& Reason() const { return reason; }
 
-    // One sentence naming the file and the reason, for the user; empty on success.
+    // One sentence naming the file and the reason, for the user; on success the sentence about
+    // the warning, or empty without one.
     std::string Message() const;
 
 private:
-    WaveOutcome(WaveError error, std::string fileName, std::string reason);
+    WaveOutcome(WaveError error, std::string fileName, std::string reason, std::string warning);
 
     WaveError error;
     std::string fileName;
     std::string reason;
+    std::string warning;
 };

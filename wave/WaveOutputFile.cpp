@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -47,29 +49,67 @@ WaveOutputFile::WaveOutputFile(std::filesystem::path target)
 WaveOutputFile::~WaveOutputFile() {
     if (!committed) {
         file.Close();
-        ::unlink(temporary.c_str());
+        if (!temporary.empty()) {
+            ::unlink(temporary.c_str());
+        }
     }
 }
 
 void WaveOutputFile::CreateTemporary() {
-    std::filesystem::path folder = target.parent_path();
+    folder = target.parent_path();
     if (folder.empty()) {
         folder = ".";
     }
-    // A name of our own beside the target, so that the final move stays on one file system; the
-    // exclusive create never reuses a file that someone else made.
+    RemoveStaleParts(folder);
+    // Unnamed until it is complete, so that a render killed part way leaves nothing behind.
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        file = FileDescriptor(fd);
+        ::flock(fd, LOCK_EX);
+        return;
+    }
+    // The file system has no unnamed files (or the folder is unusable, which the named file then
+    // reports): a named one, locked for as long as it is written, so that the next export can tell
+    // it from one whose render was killed.
     for (int attempt = 0; attempt < 16; ++attempt) {
-        temporary = folder / (".pulsara-export-" + RandomSuffix() + ".part");
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            file = FileDescriptor(fd);
+        temporary = PartName();
+        const int named = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (named >= 0) {
+            file = FileDescriptor(named);
+            ::flock(named, LOCK_EX);
             return;
         }
         if (errno != EEXIST) {
+            temporary.clear();
             throw FileFailure(errno, "the folder \"" + folder.string() + "\" cannot be written");
         }
     }
+    temporary.clear();
     throw FileFailure(EEXIST, "no temporary file could be made beside it");
+}
+
+std::filesystem::path WaveOutputFile::PartName() const {
+    return folder / (std::string(PartPrefix) + RandomSuffix() + std::string(PartSuffix));
+}
+
+// A part file that nobody holds locked belongs to a render that was killed (or to a version of
+// the program that did not lock them). Failures are ignored: the export does not depend on them.
+void WaveOutputFile::RemoveStaleParts(const std::filesystem::path& folder) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (!name.starts_with(PartPrefix) || !name.ends_with(PartSuffix)) {
+            continue;
+        }
+        const FileDescriptor part(
+            ::open(entry->path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat status {};
+        if (part.IsOpen() && ::fstat(part.Get(), &status) == 0 && S_ISREG(status.st_mode) &&
+            ::flock(part.Get(), LOCK_EX | LOCK_NB) == 0) {
+            ::unlink(entry->path().c_str());
+        }
+    }
 }
 
 void WaveOutputFile::Append(std::span<const unsigned char> bytes) {
@@ -101,6 +141,9 @@ void WaveOutputFile::AppendZeros(std::size_t count) {
 void WaveOutputFile::Commit(std::span<const unsigned char> start) {
     Flush();
     WriteAt(start, 0);
+    if (temporary.empty()) {
+        LinkUnnamed();
+    }
     if (const int error = file.Close(); error != 0) {
         throw FileFailure(error, "the file cannot be written");
     }
@@ -108,6 +151,24 @@ void WaveOutputFile::Commit(std::span<const unsigned char> start) {
         throw FileFailure(errno, "the finished file cannot take the place of the old one");
     }
     committed = true;
+}
+
+// The complete unnamed file gets a name of its own beside the target first, since a link never
+// replaces an existing file; the rename then puts it in place as for a named one.
+void WaveOutputFile::LinkUnnamed() {
+    const std::string self = "/proc/self/fd/" + std::to_string(file.Get());
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::filesystem::path name = PartName();
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+            ::linkat(file.Get(), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) {
+            temporary = name;
+            return;
+        }
+        if (errno != EEXIST) {
+            throw FileFailure(errno, "the finished file cannot be given a name");
+        }
+    }
+    throw FileFailure(EEXIST, "the finished file cannot be given a name");
 }
 
 void WaveOutputFile::Flush() {

@@ -13,6 +13,7 @@ WaveSample::WaveSample(const std::filesystem::path& file, int32_t limit)
     // A file that ends inside a word lacks that word: its lone byte would not be a sample.
     const auto whole = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)) / 2 * 2;
     std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(whole), bytes.end(), 0);
+    found = whole > 0;
 }
 
 std::span<const unsigned char> WaveSample::Words(int32_t count) const {

@@ -15,6 +15,8 @@ public:
     WaveSample(const std::filesystem::path& file, int32_t limit);
 
     int32_t Limit() const { return static_cast<int32_t>(bytes.size() / 2); }
+    // The file could be opened and holds at least word 1; otherwise every word is silence.
+    bool Found() const { return found; }
 
     // Words 1 to `count` (at most the limit), as bytes.
     std::span<const unsigned char> Words(int32_t count) const;
@@ -23,4 +25,5 @@ public:
 
 private:
     std::vector<unsigned char> bytes;
+    bool found = false;
 };

@@ -4,7 +4,11 @@
 #include "TextEncoding.h"
 
 #include <array>
+#include <cerrno>
 #include <fstream>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -57,6 +61,11 @@ std::string NotebookFile::ContentOf(std::string_view text) {
 }
 
 std::string NotebookFile::Read(const std::filesystem::path& file) {
+    // A named pipe or a device in the file's place would hold the window until someone writes.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+        return {};
+    }
     std::ifstream in(file, std::ios::binary);
     std::string content;
     std::array<char, 65536> chunk{};
@@ -73,6 +82,18 @@ std::string NotebookFile::Read(const std::filesystem::path& file) {
 
 std::optional<NotebookFile::Error> NotebookFile::Write(const std::filesystem::path& file,
                                                        std::string_view text) {
+    // The file is replaced through a rename, which the folder allows whatever the file's own
+    // permissions say; a file the player made read-only is left as it is.
+    struct stat existing {};
+    if (::stat(file.c_str(), &existing) == 0) {
+        if (!S_ISREG(existing.st_mode)) {
+            return Error{"it is not an ordinary file"};
+        }
+        if ((existing.st_mode & 0222) == 0 ||
+            (::access(file.c_str(), W_OK) != 0 && errno == EACCES)) {
+            return Error{"the file is read-only"};
+        }
+    }
     const std::optional<RhythmFile::Error> error =
         RhythmFile::Write(file.string(), Replaced(text, "\n", "\r\n"));
     if (error) {

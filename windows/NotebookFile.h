@@ -25,7 +25,7 @@ public:
     static std::string Read(const std::filesystem::path& file);
 
     // Replaces the file atomically: a failure leaves the previous file as it was and gives the
-    // reason.
+    // reason. A file without write permission is not replaced.
     [[nodiscard]] static std::optional<Error> Write(const std::filesystem::path& file,
                                                     std::string_view text);
 

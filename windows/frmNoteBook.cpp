@@ -1,10 +1,13 @@
 #include "frmNoteBook.h"
 
 #include "NotebookFile.h"
+#include "NotebookRecovery.h"
+#include "QtSettingsStore.h"
 #include "SideWindowLook.h"
 
 #include <QCloseEvent>
 #include <QResizeEvent>
+#include <cstdio>
 #include <system_error>
 
 namespace {
@@ -22,7 +25,8 @@ std::filesystem::path NotebookPath(const std::filesystem::path& folder) {
 frmNoteBook::frmNoteBook(Dialogs& dialogs, const std::filesystem::path& folder, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , dialogs(dialogs)
-    , filePath(NotebookPath(folder)) {
+    , filePath(NotebookPath(folder))
+    , recoveryFolder(std::filesystem::path(QtSettingsStore::DefaultPath()).parent_path()) {
     setWindowTitle(QStringLiteral("Notebook"));
     SideWindowLook::PeachBackground(*this);
     tx.setFont(SideWindowLook::FixedPitch(9.75));
@@ -61,6 +65,23 @@ bool frmNoteBook::Form_Unload() {
                            "the folder can be written, or copy the notes elsewhere.",
                        "Notebook", MessageIcon::Exclamation);
     return false;
+}
+
+void frmNoteBook::CloseForExit() {
+    if (!isVisible()) {
+        return;
+    }
+    const std::string notes = tx.toPlainText().toStdString();
+    if (const std::optional<NotebookFile::Error> error = NotebookFile::Write(filePath, notes)) {
+        const std::optional<std::filesystem::path> kept =
+            NotebookRecovery::Save(recoveryFolder, notes);
+        const std::string where = kept ? "they are kept in \"" + kept->string() + "\""
+                                       : "no recovery file could be written either";
+        std::fprintf(stderr, "pulsara: the notes could not be saved in \"%s\" (%s); %s\n",
+                     filePath.c_str(), error->reason.c_str(), where.c_str());
+    }
+    // Hidden, not closed: a close would try the file again and ask the user.
+    hide();
 }
 
 void frmNoteBook::closeEvent(QCloseEvent* event) {

@@ -23,6 +23,13 @@ public:
 
     // Writes the notes; on failure tells the user and returns false.
     bool Form_Unload();
+    // Closes for an end that nobody can be asked about (a signal, the end of the session): the
+    // notes go to their file, or else to a recovery file whose name is said on stderr, and the
+    // window closes without a message.
+    void CloseForExit();
+    // Where CloseForExit keeps notes that their file does not take; beside the settings file
+    // unless set.
+    void RecoveryFolder(const std::filesystem::path& vData) { recoveryFolder = vData; }
 
     const std::filesystem::path& FilePath() const { return filePath; }
 
@@ -38,4 +45,5 @@ private:
 
     Dialogs& dialogs;
     std::filesystem::path filePath;
+    std::filesystem::path recoveryFolder;
 };

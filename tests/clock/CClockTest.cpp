@@ -54,8 +54,9 @@ TEST_F(ClockTest, StartsAtZeroWithoutAStoredTotal) {
     EXPECT_EQ(clock->TotalTime(), 0);
 }
 
-TEST_F(ClockTest, AStoredTotalThatIsNoNumberReadsAsZero) {
-    for (const char* damaged : {"", "abc", "12abc", "1 2", "nan", "inf", "99999999999", "0x10"}) {
+TEST_F(ClockTest, AStoredTotalThatIsNoNumberOrNegativeReadsAsZero) {
+    for (const char* damaged :
+         {"", "abc", "12abc", "1 2", "nan", "inf", "99999999999", "0x10", "-5000", "-0.6"}) {
         Create(damaged);
         EXPECT_EQ(clock->TotalTime(), 0) << '"' << damaged << '"';
         clock.reset();

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -105,6 +106,18 @@ std::optional<std::string> SettingsValue(const fs::path& file, const std::string
         }
     }
     return std::nullopt;
+}
+
+// The first visible window whose name matches, within the time given; empty when none came.
+std::string FindWindow(const std::string& name, const std::vector<std::string>& desktop,
+                       std::chrono::milliseconds wait) {
+    std::string window;
+    for (auto deadline = Clock::now() + wait; window.empty() && Clock::now() < deadline;) {
+        std::istringstream found(
+            RunCommand({"xdotool", "search", "--onlyvisible", "--name", name}, desktop).output);
+        found >> window;
+    }
+    return window;
 }
 
 class ProgramEndToEnd : public ::testing::Test {
@@ -218,6 +231,73 @@ TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTi
     const double atMost = std::chrono::duration<double>(Clock::now() - spawned).count();
     EXPECT_GE(storedSeconds, static_cast<int>(atLeast) - 1);
     EXPECT_LE(storedSeconds, static_cast<int>(atMost) + 1);
+}
+
+} // namespace
+
+namespace {
+
+// An end asked for by the system (SIGTERM) is obeyed at once in every state: with a rhythm whose
+// pass has more steps than 32 bits hold refused at F11 within moments, during the long measuring
+// of another export, and with the notebook open on a file that cannot take the notes, which are
+// then kept in a recovery file beside the settings.
+TEST_F(ProgramEndToEnd, AnEndAskedForBySigtermIsObeyedDuringAnExportWithTheNotesKept) {
+    XServer x;
+    ASSERT_FALSE(x.display.empty()) << "Xvfb did not start";
+    const std::vector<std::string> desktop = Environment({"DISPLAY=" + x.display});
+    const auto keys = [&](const std::vector<std::string>& sequence) {
+        std::vector<std::string> command{"xdotool"};
+        command.insert(command.end(), sequence.begin(), sequence.end());
+        return RunCommand(command, desktop).ok;
+    };
+    // The notebook's file cannot be written: a folder stands in its place.
+    fs::create_directories(home / ".local" / "share" / "Pulsara" / "notebook.txt");
+    fs::create_directories(home / "work");
+    const fs::path take = home / "work" / "take.wav";
+
+    ChildProcess::Options options;
+    options.environment =
+        Environment({"DISPLAY=" + x.display, "HOME=" + home.string(),
+                     "XDG_CONFIG_HOME=" + (home / "config").string(), "QT_QPA_PLATFORM=xcb"});
+    options.errorFile = home / "pulsara.log";
+    const fs::path started = fs::current_path();
+    fs::current_path(home / "work");
+    ChildProcess program({PULSARA_PROGRAM}, options);
+    fs::current_path(started);
+    const std::string window = FindWindow("^Pulsara$", desktop, 30s);
+    ASSERT_FALSE(window.empty()) << "no window; see " << options.errorFile->string();
+
+    ASSERT_TRUE(keys({"windowfocus", "--sync", window, "key", "F9"}));
+    ASSERT_FALSE(FindWindow("^Notebook$", desktop, 10s).empty());
+    const auto exportRhythm = [&](const std::string& rhythm) {
+        ASSERT_TRUE(keys({"windowfocus", "--sync", window, "key", "F4"}));
+        const std::string entry = FindWindow("^Enter Rhithm$", desktop, 10s);
+        ASSERT_FALSE(entry.empty());
+        ASSERT_TRUE(keys({"windowfocus", "--sync", entry, "key", "ctrl+a", "type", rhythm}));
+        ASSERT_TRUE(keys({"key", "Return"}));
+        ASSERT_TRUE(keys({"windowfocus", "--sync", window, "key", "F11"}));
+        const std::string dialog = FindWindow("^Export to Wave$", desktop, 10s);
+        ASSERT_FALSE(dialog.empty());
+        ASSERT_TRUE(keys({"windowfocus", "--sync", dialog, "type", take.string()}));
+        ASSERT_TRUE(keys({"key", "Return"}));
+    };
+
+    ASSERT_NO_FATAL_FAILURE(exportRhythm("4 ((((((((.)99)99)99)99)99)99)99)99 xx"));
+    const std::string refusal = FindWindow("^Pulsara - Export to Wave$", desktop, 3s);
+    ASSERT_FALSE(refusal.empty()) << "the runaway pass was not refused at once";
+    ASSERT_TRUE(keys({"windowfocus", "--sync", refusal, "key", "Return"}));
+
+    // Fifteen million rests, just within the limit: their measuring alone takes over a second.
+    ASSERT_NO_FATAL_FAILURE(exportRhythm("4 ((((.)99)99)99)16 xx"));
+    std::this_thread::sleep_for(300ms);
+    ASSERT_FALSE(program.Ended(0ms)) << "the export ended too soon to be interrupted";
+    ::kill(program.Pid(), SIGTERM);
+    ASSERT_TRUE(program.Ended(3s)) << "SIGTERM during the export did not end the program";
+    EXPECT_TRUE(program.EndedCleanly());
+    EXPECT_FALSE(fs::exists(take));
+    EXPECT_EQ(std::distance(fs::directory_iterator(home / "work"), {}), 0)
+        << "something was left beside the export";
+    EXPECT_TRUE(fs::exists(home / "config" / "Pulsara" / "notebook-recovered.txt"));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "SampleFile.h"
 
+#include "SampleBank.h"
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -104,6 +106,22 @@ TEST_F(SampleFileTest, RefusesWhatItCannotPlay) {
 
 TEST_F(SampleFileTest, WriteIntoAMissingFolderFails) {
     EXPECT_FALSE(SampleFile::Write(folder / "no" / "such" / "a.wav", words));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SampleFileTest, TheBankNamesMissingAndDamagedSampleFiles) {
+    ASSERT_TRUE(SampleFile::Write(folder / "boom.wav", words));
+    ASSERT_TRUE(SampleFile::Write(folder / "snare.wav", words));
+    Put(folder / "boomi.wav", {'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e'});
+    const std::vector<SampleBank::Problem> problems = SampleBank::Check(folder);
+    EXPECT_EQ(problems, (std::vector<SampleBank::Problem>{{"boomi.wav", "damaged"},
+                                                          {"bassdrum.wav", "missing"}}));
+    EXPECT_NE(SampleBank::Describe(problems).find("boomi.wav (damaged), bassdrum.wav (missing)"),
+              std::string::npos);
+    EXPECT_EQ(SampleBank::Describe({}), "");
 }
 
 } // namespace

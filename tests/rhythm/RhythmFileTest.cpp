@@ -10,6 +10,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -135,7 +136,11 @@ TEST_F(RhythmFileTest, ReadGivesReasonsForFilesWithoutARhythm) {
     EXPECT_EQ(RhythmFile::Read(Put("blank.rtm", "\r\n\r\n"), &error), std::nullopt);
     EXPECT_EQ(error.reason, "the file holds no rhythm");
     EXPECT_EQ(RhythmFile::Read(folder.string(), &error), std::nullopt);
-    EXPECT_FALSE(error.reason.empty());
+    EXPECT_EQ(error.reason, "it is not an ordinary file");
+    // A named pipe with no writer would hold the reader until someone writes to it.
+    ASSERT_EQ(::mkfifo(PathOf("pipe.rtm").c_str(), 0600), 0);
+    EXPECT_EQ(RhythmFile::Read(PathOf("pipe.rtm"), &error), std::nullopt);
+    EXPECT_EQ(error.reason, "it is not an ordinary file");
 }
 
 TEST_F(RhythmFileTest, ReadLooksOnlyAtTheHeadOfALargeFile) {

@@ -177,4 +177,30 @@ TEST(RhythmRandom, EveryTextIsRefusedUnchangedOrPlaysSafely) {
     EXPECT_GT(refused, 5000);
 }
 
+TEST(RhythmRandom, StepsPerPassIsWhatAWalkOfOnePassReports) {
+    TextGenerator generator(20261207);
+    CTrackList track;
+    track.NoInfinite(true);
+    for (int compared = 0; compared < 5000;) {
+        track.Rhithm(generator.Next());
+        if (track.LastCheck() == 0) {
+            continue;
+        }
+        ++compared;
+        const int64_t counted = track.StepsPerPass();
+        constexpr int64_t WalkLimit = 20000;
+        int64_t walked = 0;
+        for (track.StepForward(); !track.EndReach() && walked <= WalkLimit; track.StepForward()) {
+            ++walked;
+        }
+        if (walked <= WalkLimit) {
+            ASSERT_EQ(counted, walked) << track.Rhithm();
+        } else {
+            ASSERT_GT(counted, WalkLimit) << track.Rhithm();
+        }
+    }
+    track.Rhithm("4 ((((((((.)99)99)99)99)99)99)99)99 xx");
+    EXPECT_EQ(track.StepsPerPass(), 9227446944279201 + 2);
+}
+
 } // namespace

@@ -98,10 +98,14 @@ TEST_F(SettingsStoreTest, KeysThatLookAlikeStayApart) {
         store.Write("Mixer/mix", "_main", "section with a slash");
     }
     QtSettingsStore copy = FromCopyOnDisk("copy.conf");
+    // All of them are also listed, as the store that writes in the background starts from them.
+    QtSettingsStore::Values entries = copy.Entries();
     for (size_t i = 0; i < keys.size(); ++i) {
         EXPECT_EQ(copy.Read("Mixer", keys[i], "absent"), std::to_string(i))
             << '"' << keys[i] << '"';
+        EXPECT_EQ((entries[{"Mixer", keys[i]}]), std::to_string(i)) << keys[i];
     }
+    EXPECT_EQ(entries.size(), keys.size() + 1);
     EXPECT_EQ(copy.Read("Mixer/mix", "_main", "absent"), "section with a slash");
     EXPECT_EQ(copy.Read("Mixer", "mix/_wave", "absent"), "absent");
 }
@@ -223,6 +227,10 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeOpenedReadsAsDefaultsAndIgnoresWrites
     EXPECT_EQ(store.Read("Time", "TotalTime", "0"), "0");
     store.Write("Time", "TotalTime", "50");
     EXPECT_TRUE(QFileInfo(QString::fromStdString(Path())).isDir());
+    EXPECT_TRUE(store.WriteFailed()) << "the user is told that nothing will be kept";
+    QtSettingsStore good(Path("good.conf"));
+    good.Write("Time", "TotalTime", "50");
+    EXPECT_FALSE(good.WriteFailed());
 
     // A config folder that is a plain file.
     WriteFile(Path("plain"), "not a folder");

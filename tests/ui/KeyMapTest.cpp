@@ -2,6 +2,7 @@
 // the engine, the practice clock and the mixer (fakes), the settings store and the side windows.
 #include "CTrackList.h"
 #include "FormFixture.h"
+#include "NotebookRecovery.h"
 #include "QtSettingsStore.h"
 #include "VirtualKey.h"
 
@@ -677,19 +678,20 @@ TEST_F(KeyMapTest, ClosingStaysRefusedWhileTheNotesCannotBeSaved) {
     EXPECT_EQ(ReadAll(Notes(folder.path)), "\"precious\"\r\n");
 }
 
-TEST_F(KeyMapTest, AnEndRequestedByTheSystemDoesNotWaitForTheNotebook) {
+TEST_F(KeyMapTest, AnEndRequestedByTheSystemKeepsUnsavableNotesInARecoveryFile) {
     TempFolder folder;
     const DataHome home(folder.path);
     Tap(VirtualKey::F9);
+    form->NoteBook()->RecoveryFolder(folder.path / "config");
     form->NoteBook()->tx.setPlainText("kept");
     fs::create_directory(Notes(folder.path));
     form->RequestClose(FormMain::BySystem);
     EXPECT_FALSE(form->Running);
     EXPECT_TRUE(dialogs.messages.empty());
-    fs::remove(Notes(folder.path));
-    // The notebook, still open, makes its last attempt when it goes with the window.
-    form.reset();
-    EXPECT_EQ(ReadAll(Notes(folder.path)), "\"kept\"\r\n");
+    EXPECT_TRUE(form->NoteBook()->isHidden()) << "an open notebook would keep the program alive";
+    EXPECT_EQ(ReadAll(folder.path / "config/notebook-recovered.txt"), "\"kept\"\r\n");
+    EXPECT_NE(NotebookRecovery::Notice(folder.path / "config").find("notebook-recovered.txt"),
+              std::string::npos);
 }
 
 } // namespace

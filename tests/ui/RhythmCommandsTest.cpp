@@ -405,7 +405,7 @@ TEST_F(RhythmCommandsTest, UnreadableFilesAreReportedAndChangeNothing) {
     const std::vector<std::pair<fs::path, std::string>> cases{
         {folder / "absent.rtm", "No such file or directory"},
         {folder / "empty.rtm", "the file is empty"},
-        {folder.path, "Is a directory"}};
+        {folder.path, "it is not an ordinary file"}};
     for (const auto& [file, reason] : cases) {
         dialogs.messages.clear();
         metron.Enable(true);
@@ -421,7 +421,7 @@ TEST_F(RhythmCommandsTest, UnreadableFilesAreReportedAndChangeNothing) {
     EXPECT_EQ(Rhythm(), "8 x'x'x'x'  ");
 }
 
-TEST_F(RhythmCommandsTest, FileWhoseRhythmFailsTheCheckChangesNothingSilently) {
+TEST_F(RhythmCommandsTest, FileWhoseRhythmFailsTheCheckIsReportedAndChangesNothing) {
     folder.Put("keep.rtm", "\"8 x'x'x'x'\"\r\n");
     Open(folder / "keep.rtm");
     Play("12 xxx xxx xxx xxx");
@@ -430,7 +430,7 @@ TEST_F(RhythmCommandsTest, FileWhoseRhythmFailsTheCheckChangesNothingSilently) {
 
     folder.Put("bad.rtm", "\"4 x\"\r\n");
     Open(folder / "bad.rtm");
-    EXPECT_TRUE(dialogs.messages.empty());
+    ExpectFileMessage(folder / "bad.rtm", "holds no valid rhythm");
     EXPECT_EQ(metron.Track().LastCheck(), 0);
     EXPECT_EQ(Rhythm(), "12 xxx xxx xxx xxx  ");
     EXPECT_EQ(metron.Track().CurPos(), position);

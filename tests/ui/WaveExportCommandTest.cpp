@@ -75,8 +75,21 @@ TEST_F(WaveExportCommandTest, ExportShowsTheNoticeAndIsBusyOnlyWhileRendering) {
     EXPECT_EQ(busyDuringRender, std::vector<bool>(busyDuringRender.size(), true));
     // Eight eighths at 120: 2 s of mono 16-bit sound at 44100 Hz behind a 44-byte header.
     EXPECT_EQ(fs::file_size(target), 44u + 2u * 88200u);
-    EXPECT_TRUE(dialogs.messages.empty());
+    // Without its sample file the clicks are silent in it, and the player is told so.
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_NE(dialogs.messages[0].text.find("boom.wav"), std::string::npos);
     EXPECT_FALSE(metron.Enable());
+}
+
+TEST_F(WaveExportCommandTest, AnExportStoppedBecauseTheProgramEndsLeavesAndSaysNothing) {
+    const fs::path target = folder / "take.wav";
+    dialogs.answers.push_back(target.string());
+    metron.PendingEvents([&] { metron.CancelExport(); });
+    command.Run();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_FALSE(ExportBusy);
 }
 
 TEST_F(WaveExportCommandTest, FailedExportIsReportedAndKeepsTheOldFile) {
@@ -106,7 +119,7 @@ TEST_F(WaveExportCommandTest, ExistingFileIsReplacedOnlyBySuccess) {
     ASSERT_EQ(metron.Track().LastCheck(), 1);
     dialogs.answers.push_back(target.string());
     command.Run();
-    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(ReadAll(target), before);
     EXPECT_FALSE(ExportBusy);
 }

@@ -1,11 +1,14 @@
 #include "CWave.h"
+#include "FileDescriptor.h"
 #include "WaveFiles.h"
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/resource.h>
 
 namespace {
@@ -71,6 +74,43 @@ TEST_F(WaveFailure, PassTooLongForAWaveFileStopsBeforeWritingAnything) {
     EXPECT_EQ(Render("1 x(.)999 x", 1, target.string()).Error(), WaveError::TooLong);
     EXPECT_EQ(progress, 0);
     ExpectUntouched();
+}
+
+TEST_F(WaveFailure, PassOfMillionsOfStepsIsRefusedWithoutWalkingIt) {
+    const WaveOutcome outcome =
+        Render("4 ((((((((.)99)99)99)99)99)99)99)99 xx", 320, target.string());
+    EXPECT_EQ(outcome.Error(), WaveError::TooLong);
+    EXPECT_THAT(outcome.Reason(), HasSubstr("9227446944279203 steps"));
+    // Ninety-six million rests before two clicks: a one-second file after minutes of walking.
+    EXPECT_EQ(Render("4 ((((.)99)99)99)99 xx", 320, target.string()).Error(), WaveError::TooLong);
+    EXPECT_EQ(deliveries, 0) << "the pass was walked";
+    ExpectUntouched();
+}
+
+TEST_F(WaveFailure, AMeasuringWalkLetsEventsRunAndCanBeStopped) {
+    // Nearly a million steps at tempo 320: the pass must be walked to be measured.
+    CWave* self = nullptr;
+    CWave wave(samples.path, [&] {
+        ++deliveries;
+        self->Cancel();
+    });
+    self = &wave;
+    wave.OnProgress([this](int32_t&) { ++progress; });
+    wave.Track().Rhithm("4 (((.)99)99)99 xx");
+    EXPECT_EQ(wave.MakeFile(target.string(), 320).Error(), WaveError::Cancelled);
+    EXPECT_EQ(deliveries, 1);
+    EXPECT_EQ(progress, 0);
+    ExpectUntouched();
+}
+
+TEST_F(WaveFailure, PartialFilesLeftByKilledRendersAreRemovedByTheNext) {
+    std::ofstream(out / ".pulsara-export-0123456789abcdef.part") << "from a killed render";
+    // One that a render elsewhere is still writing.
+    const FileDescriptor live(
+        ::open((out / ".pulsara-export-live.part").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    ASSERT_EQ(::flock(live.Get(), LOCK_EX), 0);
+    ASSERT_TRUE(Render("8 xx", 120, target.string()).Ok());
+    EXPECT_EQ(out.Names(), (std::set<std::string>{"take.wav", ".pulsara-export-live.part"}));
 }
 
 TEST_F(WaveFailure, PassJustBelowTheLimitIsMeasuredNotRefused) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -96,6 +97,22 @@ TEST_F(NotebookFileTest, AFailedWriteGivesTheReasonAndLeavesNoTrace) {
     ASSERT_TRUE(taken);
     EXPECT_EQ(folder.Bytes("notebook.txt/keep"), "x");
     EXPECT_EQ(folder.Entries(), 1u);
+
+    // A file made read-only in a writable folder is respected, not replaced.
+    std::filesystem::remove_all(File());
+    folder.Put("notebook.txt", "\"kept\"\r\n");
+    std::filesystem::permissions(File(), std::filesystem::perms::owner_read);
+    const std::optional<NotebookFile::Error> readOnly = NotebookFile::Write(File(), "notes");
+    ASSERT_TRUE(readOnly);
+    EXPECT_EQ(readOnly->reason, "the file is read-only");
+    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"kept\"\r\n");
+
+    // A named pipe in the file's place is neither waited on nor replaced.
+    std::filesystem::remove(File());
+    ASSERT_EQ(::mkfifo(File().c_str(), 0600), 0);
+    EXPECT_EQ(NotebookFile::Read(File()), "");
+    EXPECT_TRUE(NotebookFile::Write(File(), "notes"));
+    EXPECT_TRUE(std::filesystem::is_fifo(File()));
 }
 
 TEST_F(NotebookFileTest, ContentAndTextAreInverse) {

@@ -1,0 +1,74 @@
+// The settings store that the beat's thread writes to: it never waits for its backend.
+#include "BackgroundSettingsStore.h"
+
+#include "fakes/MemorySettingsStore.h"
+
+#include <chrono>
+#include <future>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A backend whose writes take as long as the test wants: each one waits until the gate opens (at
+// most half a minute, which a caller that waited for it would notice).
+class SlowStore final : public SettingsStore {
+public:
+    std::string Read(std::string_view section, std::string_view key,
+                     std::string_view defaultValue) override {
+        return store.Read(section, key, defaultValue);
+    }
+    void Write(std::string_view section, std::string_view key, std::string_view value) override {
+        if (!announced) {
+            announced = true;
+            started.set_value();
+        }
+        heldUp = gate.wait_for(std::chrono::seconds(30)) != std::future_status::ready;
+        store.Write(section, key, value);
+    }
+    bool WriteFailed() override { return failing; }
+
+    std::promise<void> started; // the first write has begun
+    bool announced = false;
+    std::shared_future<void> gate;
+    bool heldUp = false;
+    bool failing = false;
+    MemorySettingsStore store;
+};
+
+TEST(BackgroundSettingsStoreTest, WritesNeverWaitForTheBackendAndTheNewestValueLands) {
+    SlowStore slow;
+    std::promise<void> open;
+    slow.gate = open.get_future().share();
+    int failures = 0;
+    BackgroundSettingsStore store(slow, {{{"Rhithm", "sav65"}, "8 xx  "}}, [&] { ++failures; });
+    EXPECT_EQ(store.Read("Rhithm", "sav65", ""), "8 xx  ");
+
+    std::future<void> firstWrite = slow.started.get_future();
+    store.Write("Time", "TotalTime", "10");
+    firstWrite.wait(); // the backend is now busy with it, and stays so until the gate opens
+    slow.failing = true;
+    store.Write("Time", "TotalTime", "20");
+    store.Write("Time", "TotalTime", "30");
+    EXPECT_EQ(store.Read("Time", "TotalTime", "0"), "30");
+
+    open.set_value();
+    store.Flush();
+    EXPECT_FALSE(slow.heldUp) << "the caller waited for the backend";
+    EXPECT_EQ(slow.store.Stored("Time", "TotalTime"), "30");
+    EXPECT_EQ(slow.store.writeCount, 2) << "a value overtaken while waiting need not be written";
+    EXPECT_TRUE(store.WriteFailed());
+    store.Write("Time", "TotalTime", "40");
+    store.Flush();
+    EXPECT_EQ(failures, 1) << "a failing file is reported once";
+}
+
+TEST(BackgroundSettingsStoreTest, ReleaseWritesWhatIsStillWaiting) {
+    MemorySettingsStore memory;
+    {
+        BackgroundSettingsStore store(memory, {});
+        store.Write("Mixer", "mix/_main", "7");
+    }
+    EXPECT_EQ(memory.Stored("Mixer", "mix/_main"), "7");
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+// Notices from start-up and from the settings writer's thread reach the window in one message box.
+#include "UserNotices.h"
+
+#include "fakes/ScriptedDialogs.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+TEST(UserNoticesTest, NoticesFromAnyThreadComeTogetherInOneMessage) {
+    ScriptedDialogs dialogs;
+    UserNotices notices(dialogs);
+    notices.Say("No audio output could be opened.");
+    notices.Say("");
+    std::thread([&] { notices.Say("The settings file cannot be written."); }).join();
+    EXPECT_TRUE(dialogs.messages.empty()) << "nothing is shown before the window's loop runs";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "No audio output could be opened.\n\nThe settings file cannot be written.");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST(UserNoticesTest, WhileTheBeatPlaysANoticeWaitsForItToStop) {
+    ScriptedDialogs dialogs;
+    UserNotices notices(dialogs);
+    bool playing = true;
+    notices.ShowWhen([&] { return !playing; }, 0);
+    notices.Say("The settings file cannot be written.");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialogs.messages.empty());
+    playing = false;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+} // namespace
