@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -74,6 +75,12 @@ Take PlayFromTheFirstClick(FrameClock& clock, StreamOutput& sound, int32_t bpm) 
 // stream asleep. A take in which the sound server ran dry (the machine too busy, every later frame
 // moved) says nothing about the placement and is played again.
 TEST(RealSound, EveryIntervalLiesOnTheGridFromTheFirstClick) {
+    // The mixer tests and the program share the server: the program leaves the "microphone" (the
+    // sink's monitor, which is recorded here) muted, and the mixer tests may turn the sink down.
+    ASSERT_EQ(std::system("pactl set-source-mute pulsara_null.monitor 0 && "
+                          "pactl set-sink-mute pulsara_null 0 && "
+                          "pactl set-sink-volume pulsara_null 100%"),
+              0);
     FrameClock clock;
     StreamOutput sound(clock, &StreamOutput::OpenDefaultSink, SampleBank::Load(ProgramFolder()));
     ASSERT_TRUE(sound.IsOpen()) << sound.Problem() << ": is the test's PulseAudio server running?";
