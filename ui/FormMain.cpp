@@ -817,7 +817,7 @@ void FormMain::EnterTempo() {
         // The beat would stand still behind the dialog; it stops, as for the other dialogs.
         Metron->Enable(false);
         int32_t tempo = Metron->BPM();
-        frmTempo dialog(tempo, this);
+        frmTempo dialog(tempo, CMetronome::MinBpm, CMetronome::MaxBpm, this);
         // A close of the program dismisses the dialog; the engine may be gone by then.
         if (dialog.exec() == QDialog::Accepted && Metron) {
             Metron->BPM(tempo);

@@ -101,7 +101,6 @@ public:
     void EnterTempo();
     // Lays the window out at percent (100, 150, 200 or 300) and keeps the zoom for the next run.
     void SetZoom(int32_t percent);
-    int32_t Zoom() const { return zoom->Percent(); }
     CommandMenu& Commands() { return *commandMenu; }
 
     static constexpr const char* ToolTip =

@@ -2,7 +2,7 @@
 
 #include "SideWindowLook.h"
 
-frmTempo::frmTempo(int32_t& Tempo, QWidget* parent)
+frmTempo::frmTempo(int32_t& Tempo, int32_t minimum, int32_t maximum, QWidget* parent)
     : QDialog(parent)
     , tempo(Tempo) {
     setWindowTitle(QStringLiteral("Set tempo"));
@@ -11,7 +11,7 @@ frmTempo::frmTempo(int32_t& Tempo, QWidget* parent)
     SideWindowLook::PeachBackground(*this);
 
     txBPM.setGeometry(48, 8, 105, 33);
-    txBPM.setRange(MinTempo, MaxTempo);
+    txBPM.setRange(minimum, maximum);
     txBPM.setAlignment(Qt::AlignHCenter);
     QFont digits = txBPM.font();
     digits.setPixelSize(20);
