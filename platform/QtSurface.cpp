@@ -30,6 +30,11 @@ template <typename Painting> void QtSurface::Draw(Painting&& paint) {
         return;
     }
     QPainter painter(&picture);
+    if (scale != 1.0) {
+        // Lines wider than a pixel on a pixel grid of their own would show their steps.
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(scale, scale);
+    }
     paint(painter);
     update();
 }
@@ -42,9 +47,16 @@ QtSurface::QtSurface(QColor background, QWidget* parent)
 }
 
 void QtSurface::Resize(int32_t width, int32_t height) {
-    resize(width, height);
+    const QSize scaled(RoundToInt32(width * scale), RoundToInt32(height * scale));
+    resize(scaled);
     // A hidden widget takes its new size only when shown; the picture follows at once.
-    FitPicture(QSize(width, height));
+    FitPicture(scaled);
+}
+
+void QtSurface::Scale(double factor) {
+    scale = factor;
+    FitPicture(size());
+    Clear();
 }
 
 void QtSurface::Clear() {

@@ -25,6 +25,11 @@ public:
     // What the surface shows now, pixel for pixel.
     const QImage& Picture() const { return picture; }
 
+    // Draws everything larger by factor, in the same coordinates, at the screen's full sharpness.
+    // The caller lays the widget out factor times larger first; the picture takes its size, and
+    // what was drawn is cleared, to be drawn again.
+    void Scale(double factor);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -36,4 +41,5 @@ private:
 
     QColor background;
     QImage picture;
+    double scale = 1.0;
 };

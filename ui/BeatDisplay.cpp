@@ -143,7 +143,7 @@ void BeatDisplay::ShowPendulum(bool pendulum) {
     LineMetr.Visible = pendulum;
     shMetr.Visible = pendulum;
     picBall.setVisible(!pendulum);
-    update(imMetronome.Geometry.united(PendulumBounds()));
+    Repaint(imMetronome.Geometry.united(PendulumBounds()));
 }
 
 void BeatDisplay::Animate(bool on) {
@@ -183,7 +183,7 @@ void BeatDisplay::PlacePendulum(QPoint rodEnd) {
     LineMetr.P2 = rodEnd;
     shMetr.Left = rodEnd.x() - BobRadius;
     shMetr.Top = rodEnd.y() - BobRadius;
-    update(before.united(PendulumBounds()));
+    Repaint(before.united(PendulumBounds()));
 }
 
 QRect BeatDisplay::PendulumBounds() const {
@@ -192,12 +192,34 @@ QRect BeatDisplay::PendulumBounds() const {
     return rod.united(bob).adjusted(-2, -2, 2, 2);
 }
 
+void BeatDisplay::Scale(double factor) {
+    scale = factor;
+    picBall.Scale(factor);
+    // A ball that was drawn is drawn again; a box that never showed one stays empty.
+    if (SwingLength > 0 || Animating()) {
+        DrawBall();
+    }
+    update();
+}
+
+void BeatDisplay::Repaint(const QRect& area) {
+    if (scale == 1.0) {
+        update(area);
+        return;
+    }
+    const QRectF scaled(QPointF(area.topLeft()) * scale, QSizeF(area.size()) * scale);
+    update(scaled.toAlignedRect().adjusted(-1, -1, 1, 1));
+}
+
 void BeatDisplay::paintEvent(QPaintEvent* e) {
     (void)e;
     QPainter painter(this);
+    painter.scale(scale, scale);
     if (imMetronome.Visible) {
-        if (imMetronome.Picture.devicePixelRatio() != devicePixelRatioF()) {
-            imMetronome.Picture = MetronomePicture(devicePixelRatioF());
+        // The picture is drawn anew for every zoom and screen density, never enlarged.
+        const double density = devicePixelRatioF() * scale;
+        if (imMetronome.Picture.devicePixelRatio() != density) {
+            imMetronome.Picture = MetronomePicture(density);
         }
         painter.drawImage(imMetronome.Geometry, imMetronome.Picture);
     }

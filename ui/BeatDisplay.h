@@ -74,6 +74,9 @@ public:
     void Animate(bool on);
     bool Animating() const { return frames.isActive(); }
     void DrawBall();
+    // Draws the picture, the pendulum and the ball factor times larger, in the same coordinates;
+    // the window lays this display and its controls out larger first.
+    void Scale(double factor);
 
     int32_t SwingStartTick = 0;
     int32_t SwingLength = 0;
@@ -98,10 +101,13 @@ private:
 
     void PlacePendulum(QPoint rodEnd);
     QRect PendulumBounds() const;
+    // Repaints the part of the display that shows the given area of the window's layout.
+    void Repaint(const QRect& area);
     int FrameInterval() const;
 
     TickSource& ticks;
     std::deque<PendingChange> pending;
     TickTimer showTimer;
     QTimer frames;
+    double scale = 1.0;
 };

@@ -7,14 +7,17 @@
 #include "Rounding.h"
 #include "VirtualKey.h"
 #include "frmRhithm.h"
+#include "frmTempo.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFont>
 #include <QKeyEvent>
 #include <QMetaObject>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPalette>
 #include <QUrl>
@@ -128,6 +131,7 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
     OpenDocument = OpenWithDesktop;
     BuildControls();
     Form_Load();
+    CreateMenu();
 }
 
 FormMain::~FormMain() {
@@ -739,7 +743,7 @@ void FormMain::Metron_AccelerandoChange() {
     const int32_t s = RoundToInt32(std::sqrt(rate * 2) + 8);
     lbAcel.setVisible(Metron->Accelerando());
     QFont font = lbAcel.font();
-    font.setPixelSize(PointsToPixels(s));
+    font.setPixelSize(zoom->Scaled(PointsToPixels(s)));
     lbAcel.setFont(font);
 }
 
@@ -755,4 +759,96 @@ void FormMain::Metron_EnableChange() {
 
 void FormMain::Metron_Progress(int32_t& percent) {
     lbProgress.setText(QString::number(percent) + QLatin1Char('%'));
+}
+
+void FormMain::CreateMenu() {
+    setToolTip(QString::fromUtf8(ToolTip));
+    // The layout as loading left it is the layout at 100 %.
+    zoom = std::make_unique<WindowZoom>(*this, services.Settings);
+    taps = std::make_unique<TapTempo>(services.Ticks);
+    commandMenu = std::make_unique<CommandMenu>(
+        CommandMenu::Commands{[this](int32_t code, int32_t presses) { PressKey(code, presses); },
+                              [this] { lbBPM_Click(); }, [this] { EnterTempo(); },
+                              [this](int32_t percent) { SetZoom(percent); }},
+        this);
+    ApplyZoom(zoom->Stored());
+}
+
+void FormMain::contextMenuEvent(QContextMenuEvent* e) {
+    // An export turns everything away, as it does keys.
+    if (ExportBusy || !Metron) {
+        return;
+    }
+    commandMenu->Menu().popup(e->globalPos());
+    e->accept();
+}
+
+void FormMain::mousePressEvent(QMouseEvent* e) {
+    // The labels take no clicks of their own, so a click on the digits arrives here; a quick
+    // second click arrives as a double click, which Qt hands on as a press.
+    if (e->button() == Qt::LeftButton && lbBPM.geometry().contains(e->position().toPoint())) {
+        lbBPM_Click();
+        e->accept();
+        return;
+    }
+    QWidget::mousePressEvent(e);
+}
+
+void FormMain::PressKey(int32_t KeyCode, int32_t Presses) {
+    if (ExportBusy || !Metron) {
+        return;
+    }
+    // The entry's gesture starts afresh, whatever key came before it.
+    KeyState.LastKey = 0;
+    for (int32_t press = 0; press < Presses; ++press) {
+        Guarded([&] { Form_KeyDown(KeyCode, 0); });
+    }
+}
+
+void FormMain::lbBPM_Click() {
+    if (ExportBusy || !Metron) {
+        return;
+    }
+    if (const std::optional<int32_t> tempo = taps->Tap()) {
+        const CommandScope command(*this);
+        Guarded([&] { Metron->BPM(*tempo); });
+    }
+}
+
+void FormMain::EnterTempo() {
+    if (ExportBusy || !Metron) {
+        return;
+    }
+    const CommandScope command(*this);
+    Guarded([this] {
+        // The beat would stand still behind the dialog; it stops, as for the other dialogs.
+        Metron->Enable(false);
+        int32_t tempo = Metron->BPM();
+        frmTempo dialog(tempo, CMetronome::MinBpm, CMetronome::MaxBpm, this);
+        // A close of the program dismisses the dialog; the engine may be gone by then.
+        if (dialog.exec() == QDialog::Accepted && Metron) {
+            Metron->BPM(tempo);
+        }
+    });
+}
+
+void FormMain::SetZoom(int32_t percent) {
+    ApplyZoom(percent);
+    zoom->Store();
+}
+
+void FormMain::ApplyZoom(int32_t percent) {
+    commandMenu->ShowZoom(percent);
+    // The layout at 100 % stays untouched until another zoom is chosen.
+    if (percent == zoom->Percent() || !zoom->Apply(percent)) {
+        return;
+    }
+    picClock.Scale(zoom->Factor());
+    Display.Scale(zoom->Factor());
+    if (Clock) {
+        Clock->Paint();
+    }
+    if (Metron) {
+        Metron_AccelerandoChange();
+    }
 }

@@ -4,14 +4,17 @@
 #include "CClock.h"
 #include "CMetronome.h"
 #include "CMetronomeEvents.h"
+#include "CommandMenu.h"
 #include "MixerPresets.h"
 #include "PlatformServices.h"
 #include "QtSurface.h"
 #include "RhythmCommands.h"
+#include "TapTempo.h"
 #include "TempoMemoryCommands.h"
 #include "TempoMemoryState.h"
 #include "TickTimer.h"
 #include "WaveExportCommand.h"
+#include "WindowZoom.h"
 #include "cVolume.h"
 #include "frmListTmps.h"
 #include "frmNoteBook.h"
@@ -30,7 +33,9 @@
 
 struct KeyBinding;
 class QCloseEvent;
+class QContextMenuEvent;
 class QKeyEvent;
+class QMouseEvent;
 class QPaintEvent;
 
 // The program's main window. It owns the beat engine, the practice clock and the mixer object for
@@ -87,6 +92,20 @@ public:
     // A tap recalls the mixer preset Name, a quick repeat stores the levels from before the tap.
     void SetMixer(bool DoubleKey, std::string_view Name);
 
+    // What the menu of all commands runs. A key's entry presses the key as often as its gesture
+    // asks, each press a quick repeat of the one before and the first a first press.
+    void PressKey(int32_t KeyCode, int32_t Presses);
+    // A click on the tempo digits taps the tempo.
+    void lbBPM_Click();
+    // Asks for a tempo in a small dialog; the beat stops first, as for every modal dialog.
+    void EnterTempo();
+    // Lays the window out at percent (100, 150, 200 or 300) and keeps the zoom for the next run.
+    void SetZoom(int32_t percent);
+    CommandMenu& Commands() { return *commandMenu; }
+
+    static constexpr const char* ToolTip =
+        "Space: start / stop · F1: help · right-click: all commands";
+
     // The side windows opened from the keyboard; null while none was opened.
     frmNoteBook* NoteBook() const { return noteBook.get(); }
     frmListTmps* ListTmps() const { return listTmps.get(); }
@@ -141,6 +160,8 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
 
 private:
     void BuildControls();
@@ -180,6 +201,8 @@ private:
     void ToggleDisplayMode();
     bool CloseNoteBook();
     void ShowExportNotice(bool visible);
+    void CreateMenu();
+    void ApplyZoom(int32_t percent);
 
     // Where the step being scheduled is heard: its due tick plus the output's delay.
     double PlayTick() const;
@@ -206,4 +229,8 @@ private:
     // Modeless, one of each at a time; a closed one gives way to a new one at the next opening.
     std::unique_ptr<frmNoteBook> noteBook;
     std::unique_ptr<frmListTmps> listTmps;
+    // The commands beyond the key map: the menu of all commands, tap tempo and the zoom.
+    std::unique_ptr<WindowZoom> zoom;
+    std::unique_ptr<TapTempo> taps;
+    std::unique_ptr<CommandMenu> commandMenu;
 };
