@@ -15,19 +15,20 @@ start)
     rm -rf "$runtime"
     mkdir -p "$runtime"
     chmod 700 "$runtime"
-    # Real-time scheduling where it may be had, as a desktop grants its sound server: the tests
-    # beside this one keep both cores busy, and a server kept waiting lets its streams run dry.
-    realtime=()
-    if chrt -r 10 true 2>/dev/null; then
-        realtime=(chrt -r 10)
-    fi
-    "${realtime[@]}" pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
+    pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
         --load="module-native-protocol-unix" \
         --load="module-null-sink sink_name=pulsara_null rate=44100 channels=1 norewinds=1" \
         --load="module-always-sink" \
         --log-target=file:"$runtime/pulseaudio.log"
     for _ in $(seq 100); do
         if pactl info >/dev/null 2>&1; then
+            # Every thread of the server runs with real-time priority where that may be had, as
+            # the audio threads of a desktop's server do: the tests beside this one keep both
+            # cores busy, and a server kept waiting lets its streams run dry.
+            pid=$(cat "$runtime/pulse/pid" 2>/dev/null || true)
+            if [ -n "$pid" ]; then
+                chrt -a -r -p 10 "$pid" 2>/dev/null || true
+            fi
             pactl set-default-sink pulsara_null
             pactl set-default-source pulsara_null.monitor
             exit 0
