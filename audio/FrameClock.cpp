@@ -14,11 +14,16 @@ int32_t FrameClock::GetTickCount() {
 
 double FrameClock::PreciseTicks() {
     const Report report = Latest();
+    const int64_t nowNs = NowNs();
     const double streamMs = static_cast<double>(report.frames) / FramesPerMs +
-                            static_cast<double>(NowNs() - report.atNs) / 1e6;
+                            static_cast<double>(nowNs - report.atNs) / 1e6;
     const double candidate = offsetMs + streamMs;
-    if (candidate < lastTick - StallMs) {
-        offsetMs += lastTick - candidate;
+    // Where the time would stand had it run on with the steady clock since it was last read.
+    const double steadyOn = lastTick + static_cast<double>(nowNs - lastReadNs) / 1e6;
+    lastReadNs = nowNs;
+    if (candidate < lastTick - StallMs || candidate > steadyOn + StallMs) {
+        offsetMs += steadyOn - candidate;
+        lastTick = steadyOn;
     } else if (candidate > lastTick) {
         lastTick = candidate;
     }

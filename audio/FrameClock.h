@@ -12,8 +12,10 @@
 // round(d × 44.1) plus a fixed scheduling offset and clicks are exactly as far apart as their due
 // ticks from the very first one. Between two reports of the stream the time runs on with the
 // steady clock; a stream that stops, stalls or never opens leaves the steady clock alone to carry
-// the time on. The time never moves backwards: a report behind it holds it still, and one far
-// behind (the stream came back after a stall) moves the stream's frames under the time instead.
+// the time on. The time never moves backwards and never leaps: a report behind it holds it still,
+// and one far behind (the stream came back after a stall) or far ahead (the stream ran dry and
+// skipped) moves the stream's frames under the time instead, so that the beat neither stands
+// still nor skips its steps.
 //
 // Reports come from the stream's thread (Heard); every other operation belongs to the one
 // thread that reads the time. Neither side waits for the other.
@@ -21,8 +23,8 @@ class FrameClock final : public TickSource {
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr double FramesPerMs = 44.1;
-    // A report this far behind the time is a stream that stood still, not the trembling of its
-    // requests: the frames are moved under the time instead of holding it still.
+    // A report this far off the time is a stream that stood still or skipped, not the trembling
+    // of its requests: the frames are moved under the time instead.
     static constexpr double StallMs = 100.0;
 
     // Where the steady clock is read; tests hand in a clock of their own.
@@ -62,4 +64,5 @@ private:
     // Reader side: the time is the stream's milliseconds plus this offset.
     double offsetMs = 0.0;
     double lastTick = 0.0;
+    int64_t lastReadNs = 0;
 };

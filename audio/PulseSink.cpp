@@ -161,8 +161,9 @@ void PulseSink::Write(std::size_t bytes) {
     pa_usec_t latency = 0;
     int negative = 0;
     if (pa_stream_get_latency(stream, &latency, &negative) == 0) {
+        // A stream that ran dry reports its latency below zero; nothing not yet written is heard.
         const auto frames = static_cast<int64_t>(static_cast<double>(latency) * FramesPerUs);
-        source->Heard(negative ? written + frames : written - frames);
+        source->Heard(negative ? written : written - frames);
     }
     while (bytes >= BytesPerFrame) {
         void* data = nullptr;

@@ -68,6 +68,17 @@ TEST_F(FrameClockTest, StallIsBridgedByTheSteadyClockWithoutAJump) {
     EXPECT_EQ(clock.FrameOf(2110.0), 4410 + 882);
 }
 
+// A stream that ran dry skips ahead: the time goes on from where it stood instead of leaping
+// over the steps in between.
+TEST_F(FrameClockTest, LeapOfTheStreamIsNotALeapOfTheTime) {
+    clock.Heard(4410);
+    EXPECT_DOUBLE_EQ(clock.PreciseTicks(), 100.0);
+    steady.Advance(10ms);
+    clock.Heard(4410 + 441 + 22050);
+    EXPECT_DOUBLE_EQ(clock.PreciseTicks(), 110.0);
+    EXPECT_EQ(clock.FrameOf(110.0), 4410 + 441 + 22050);
+}
+
 // A stream that slept starts again: the step that woke it falls on the stream's next frame, and
 // the time goes on from where it stood.
 TEST_F(FrameClockTest, RestartLaysTheFramesUnderTheWakingStep) {
