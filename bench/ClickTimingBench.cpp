@@ -101,6 +101,7 @@ bool Run(FrameClock& ticks, StreamOutput& sound, int32_t bpm, bool busy, double 
     }
     std::chrono::steady_clock::time_point pressed;
     const int64_t lateBefore = sound.LateStarts();
+    const int64_t underrunsBefore = sound.Underruns();
     {
         const std::unique_ptr<BusyCore> load = busy ? std::make_unique<BusyCore>() : nullptr;
         // The stream sleeps, as it does whenever the beat has been off for a moment.
@@ -130,7 +131,7 @@ bool Run(FrameClock& ticks, StreamOutput& sound, int32_t bpm, bool busy, double 
         recorder.PlayedAt(onsets.front()) - pressed;
     std::printf("%4d bpm  %-9s %5zu clicks  jitter max %.3f samples (grid %.3f)  "
                 "first click %.1f ms after Space (the display shows each step %.1f ms after it "
-                "is due)  late %lld\n",
+                "is due)  late %lld  stream ran dry %lld\n",
                 bpm, busy ? "busy core" : "idle", onsets.size(), worst, grid, firstClick.count(),
                 sound.PlayDelayMs(), static_cast<long long>(sound.LateStarts() - lateBefore));
     std::fflush(stdout);
