@@ -133,7 +133,8 @@ bool Run(FrameClock& ticks, StreamOutput& sound, int32_t bpm, bool busy, double 
                 "first click %.1f ms after Space (the display shows each step %.1f ms after it "
                 "is due)  late %lld  stream ran dry %lld\n",
                 bpm, busy ? "busy core" : "idle", onsets.size(), worst, grid, firstClick.count(),
-                sound.PlayDelayMs(), static_cast<long long>(sound.LateStarts() - lateBefore));
+                sound.PlayDelayMs(), static_cast<long long>(sound.LateStarts() - lateBefore),
+                static_cast<long long>(sound.Underruns() - underrunsBefore));
     std::fflush(stdout);
     return true;
 }
