@@ -1,16 +1,10 @@
 #include "SampleBank.h"
 
+#include "RhythmSounds.h"
 #include "SampleFile.h"
 
-#include <array>
-
-namespace {
-constexpr std::array<std::string_view, 4> RhythmSamples{"boom.wav", "boomi.wav", "bassdrum.wav",
-                                                        "snare.wav"};
-}
-
 SampleBank SampleBank::Load(const std::filesystem::path& folder) {
-    return Load(folder, RhythmSamples);
+    return Load(folder, RhythmSounds::Files);
 }
 
 SampleBank SampleBank::Load(const std::filesystem::path& folder,

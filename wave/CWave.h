@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CTrackList.h"
+#include "RhythmSounds.h"
 #include "WaveOutcome.h"
 #include "WaveSample.h"
 
@@ -48,5 +49,5 @@ private:
     EventPump pendingEvents;
     ProgressHandler progress;
     CTrackList track;
-    std::array<WaveSample, 4> samples;
+    std::array<WaveSample, RhythmSounds::Files.size()> samples;
 };
