@@ -71,18 +71,6 @@ TEST_F(MainLoopTest, AStepShowsWhenItIsHeard) {
     form.reset();
 }
 
-TEST_F(MainLoopTest, ClosingWhilePlayingStopsTheBeat) {
-    SwitchOn();
-    Run(1700);
-    const size_t requests = sound.requests.size();
-    EXPECT_TRUE(form->close());
-    EXPECT_FALSE(form->Running);
-    EXPECT_FALSE(form->BeatTimer().Armed());
-    EXPECT_TRUE(MicrophoneMuted());
-    form->BeatDue();
-    EXPECT_EQ(sound.requests.size(), requests);
-}
-
 TEST_F(MainLoopTest, ACloseRequestWaitsForTheCommandInProgressToReturn) {
     // A command opens a modal dialog; a termination request arrives while it is open.
     QTimer::singleShot(0, form.get(), [&] { form->RequestClose(FormMain::BySystem); });
@@ -92,14 +80,6 @@ TEST_F(MainLoopTest, ACloseRequestWaitsForTheCommandInProgressToReturn) {
     EXPECT_FALSE(form->Running);
     EXPECT_EQ(form->Metron, nullptr);
     EXPECT_TRUE(MicrophoneMuted());
-}
-
-TEST_F(MainLoopTest, RequestCloseOutsideACommandClosesAtOnce) {
-    ticks.now += 4000;
-    form->RequestClose(FormMain::BySessionEnd);
-    EXPECT_FALSE(form->Running);
-    EXPECT_TRUE(MicrophoneMuted());
-    EXPECT_EQ(settings.store.Stored("Time", "TotalTime"), "4");
 }
 
 // A sound output that fails on its third request.

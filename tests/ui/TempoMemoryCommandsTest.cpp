@@ -109,21 +109,6 @@ TEST_F(TempoMemoryCommandsTest, FourthAndLaterPressesRecallAndRemember) {
     EXPECT_EQ(memory.TempoMemory[2], 100);
 }
 
-TEST_F(TempoMemoryCommandsTest, StoredTempoOutsideTheEngineRangeIsClampedWhenApplied) {
-    memory.TempoMemory[3] = 500;
-    memory.TempoMemory[5] = 3;
-    EXPECT_EQ(Presses(3, 1), std::vector<int32_t>{CMetronome::MaxBpm});
-    EXPECT_EQ(Presses(5, 1), std::vector<int32_t>{CMetronome::MinBpm});
-    EXPECT_EQ(memory.TempoMemory[3], 500);
-}
-
-TEST_F(TempoMemoryCommandsTest, KeypadPlusLeavesAStoppedBeatStopped) {
-    commands.KeypadPlus();
-    EXPECT_EQ(metron.BPM(), 30);
-    EXPECT_FALSE(metron.Enable());
-    EXPECT_TRUE(sound.requests.empty());
-}
-
 TEST_F(TempoMemoryCommandsTest, KeypadPlusStartsTheNewTempoOnAFreshBeat) {
     metron.Enable(true);
     metron.Pulse();
