@@ -83,15 +83,6 @@ TEST_F(ClockTest, HandsFollowTheRunAndTheTotal) {
     EXPECT_EQ(TotalHand(), (LineCall{30, 30, 55, 30, 1, Red}));
 }
 
-TEST_F(ClockTest, PaintWithoutAContainerDrawsNothing) {
-    store.Set("Time", "TotalTime", "7");
-    CClock bare(ticks, store);
-    bare.Paint();
-    bare.Freeze(true);
-    bare.ResetTime();
-    EXPECT_TRUE(face.calls.empty());
-}
-
 TEST_F(ClockTest, FreezingStopsTheFaceAndResumingLeavesTheFrozenStretchOut) {
     Create("0");
     ticks.Advance(15 * 60000);

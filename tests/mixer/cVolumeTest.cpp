@@ -215,28 +215,6 @@ TEST_F(cVolumeTest, MetersReadAbsoluteValues) {
     EXPECT_EQ(volume.CurrentVolumeMeterOutput(), std::numeric_limits<int32_t>::max());
 }
 
-TEST_F(cVolumeTest, FirstInputReadingStartsRecordingIntoTwoBuffers) {
-    AddFullCard(card);
-    cVolume volume(card, dialogs);
-    card.calls.clear();
-
-    volume.CurrentVolumeMeterInput();
-    const auto inputMeterId =
-        std::to_string(card.Find(Line::WaveIn, Type::PeakMeter)->description.controlId);
-    EXPECT_EQ(card.calls,
-              (std::vector<std::string>{"OpenCapture", "Prepare 8192", "Prepare 8192", "Add 8192",
-                                        "Add 8192", "StartCapture", "Get " + inputMeterId}));
-    EXPECT_EQ(card.captureFormat.channels, 1);
-    EXPECT_EQ(card.captureFormat.samplesPerSecond, 8000u);
-    EXPECT_EQ(card.captureFormat.bitsPerSample, 8);
-    EXPECT_EQ(card.captureFormat.blockAlign, 1);
-    EXPECT_EQ(card.captureFormat.bytesPerSecond, 8000u);
-
-    card.calls.clear();
-    volume.CurrentVolumeMeterInput();
-    EXPECT_EQ(card.calls, (std::vector<std::string>{"Get " + inputMeterId}));
-}
-
 TEST_F(cVolumeTest, ReleaseClosesTheMixerAndStopsRecording) {
     AddFullCard(card);
     {

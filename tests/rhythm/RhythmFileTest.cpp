@@ -49,13 +49,6 @@ TEST(RhythmFileFormat, FirstFieldQuotedOrPlain) {
     }
 }
 
-TEST(RhythmFileFormat, QuotesInsideTheTextAreDoubled) {
-    EXPECT_EQ(RhythmFile::FormatLine("4 xx /\"a\"/"), "\"4 xx /\"\"a\"\"/\"\r\n");
-    for (const std::string text : {"4 xx /\"a\"/  ", "\"", "\"\"", "a,b\"", "", "\"x\" x"}) {
-        EXPECT_EQ(RhythmFile::FirstField(RhythmFile::FormatLine(text)), text) << text;
-    }
-}
-
 TEST_F(RhythmFileTest, WriteThenReadRoundTrip) {
     const std::string path = PathOf("default.rtm");
     const std::string stored = "4 xxxx (xxxx xxxx xxxx xxxx)0  ";

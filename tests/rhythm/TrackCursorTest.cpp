@@ -146,18 +146,6 @@ TEST(TrackCursor, InformationTexts) {
     EXPECT_TRUE(passes[2].endReach);
 }
 
-TEST(TrackCursor, IgnoredCharacters) {
-    CTrackList track = Accepted("4 ab+ c0 x X \xc3\xa9 ' # ^ .");
-    const std::vector<CursorStep> steps = Steps(track, 6);
-    std::string sounds;
-    for (const CursorStep& step : steps) {
-        sounds += step.sound;
-        EXPECT_EQ(step.duration, 4);
-        EXPECT_EQ(step.tempo, 0.0);
-    }
-    EXPECT_EQ(sounds, "xX'#^.");
-}
-
 TEST(TrackCursor, OnStartRestartsAtTheBodyStart) {
     CTrackList track = Accepted("T>8 /a/ (x')3 x<");
     const std::vector<CursorStep> first = Steps(track, 4);

@@ -57,20 +57,4 @@ TEST_F(frmNoteBookTest, AnUnwritableFolderIsReportedAndTheNotesStayOpen) {
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
-TEST_F(frmNoteBookTest, ANotebookStillOpenWhenDestroyedKeepsItsNotes) {
-    {
-        const auto form = Open();
-        form->tx.setPlainText(QStringLiteral("typed before the program ended"));
-    }
-    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"typed before the program ended\"\r\n");
-
-    // One never shown, or already closed, leaves the file alone.
-    folder.Put("notebook.txt", "\"kept\"\r\n");
-    {
-        frmNoteBook hidden(dialogs, folder.path);
-        hidden.tx.setPlainText(QStringLiteral("never shown"));
-    }
-    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"kept\"\r\n");
-}
-
 } // namespace
