@@ -209,11 +209,10 @@ TEST_F(RhythmCommandsTest, SaveThenOpenBringsTheSameRhythmBack) {
     EXPECT_FALSE(metron.Enable());
     EXPECT_TRUE(dialogs.messages.empty());
     // Both dialogs start at the file chosen last.
-    EXPECT_EQ(dialogs.fileRequests,
-              (std::vector<ScriptedDialogs::FileRequest>{
-                  {true, SaveOptions("")},
-                  {true, SaveOptions((folder / "default.rtm").string())},
-                  {false, OpenOptions(file.string())}}));
+    EXPECT_EQ(dialogs.fileRequests, (std::vector<ScriptedDialogs::FileRequest>{
+                                        {true, SaveOptions("")},
+                                        {true, SaveOptions((folder / "default.rtm").string())},
+                                        {false, OpenOptions(file.string())}}));
 }
 
 TEST_F(RhythmCommandsTest, SaveFailuresAreReportedAndLeaveNothingBehind) {

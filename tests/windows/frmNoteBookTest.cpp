@@ -1,8 +1,8 @@
 // The notebook window: what it reads when opened, writes when closed, and does when it cannot.
 #include "frmNoteBook.h"
 
-#include "fakes/TempFolder.h"
 #include "fakes/ScriptedDialogs.h"
+#include "fakes/TempFolder.h"
 
 #include <QApplication>
 #include <QFontInfo>
