@@ -1,24 +1,18 @@
 #include "SampleFile.h"
 
+#include "fakes/TempFolder.h"
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 class SampleFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("pulsara-sample-file-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     std::vector<uint8_t> Bytes(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -35,7 +29,7 @@ protected:
         return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
     }
 
-    std::filesystem::path folder;
+    TempFolder folder;
     const std::vector<int16_t> words{0, 1, -1, 32767, -32768, 1234, -4321};
 };
 
