@@ -6,10 +6,6 @@ namespace {
 
 using BeatDisplayTest = FormFixture;
 
-const QPoint Pivot(218, 63);
-const QPoint LeftEnd(208, 38);
-const QPoint RightEnd(233, 43);
-
 QPoint BobCentre(const FormMain& form) {
     return QPoint(form.Display.shMetr.Left + 4, form.Display.shMetr.Top + 4);
 }
@@ -62,24 +58,23 @@ TEST_F(BeatDisplayTest, SwingLengthIsTheTimeToTheNextMainBeat) {
     EXPECT_EQ(form->Display.SwingLength, 16000);
 }
 
-TEST_F(BeatDisplayTest, PendulumAlternatesStartingFromTheRight) {
-    EXPECT_EQ(form->Display.LineMetr.P2, LeftEnd);
+// The rod swings to the other side on every main beat, the bob with it, and stands still between.
+TEST_F(BeatDisplayTest, PendulumAlternatesOnEveryMainBeat) {
+    const QPoint start = form->Display.LineMetr.P2;
     SwitchOn();
-    const QPoint expected[] = {RightEnd, LeftEnd, RightEnd, LeftEnd, RightEnd};
-    int32_t lastBeat = 0;
-    for (int beat = 0; beat < 5; ++beat) {
+    ASSERT_TRUE(NextBeat());
+    const QPoint other = form->Display.LineMetr.P2;
+    EXPECT_NE(other, start);
+    int32_t lastBeat = form->Display.SwingStartTick;
+    for (int beat = 1; beat < 5; ++beat) {
+        Run(250);
+        EXPECT_EQ(form->Display.LineMetr.P2, beat % 2 == 1 ? other : start) << "between beats";
         ASSERT_TRUE(NextBeat());
         EXPECT_EQ(form->KeyState.SwingCount, beat + 1);
-        EXPECT_EQ(form->Display.LineMetr.P1, Pivot);
-        EXPECT_EQ(form->Display.LineMetr.P2, expected[beat]) << beat;
-        EXPECT_EQ(BobCentre(*form), expected[beat]);
-        if (beat > 0) {
-            EXPECT_EQ(form->Display.SwingStartTick - lastBeat, 500);
-        }
+        EXPECT_EQ(form->Display.LineMetr.P2, beat % 2 == 1 ? start : other) << beat;
+        EXPECT_EQ(BobCentre(*form), form->Display.LineMetr.P2);
+        EXPECT_EQ(form->Display.SwingStartTick - lastBeat, 500);
         lastBeat = form->Display.SwingStartTick;
-        // Between beats the rod stands still.
-        Run(250);
-        EXPECT_EQ(form->Display.LineMetr.P2, expected[beat]);
     }
 }
 
