@@ -73,34 +73,10 @@ TEST_F(WaveRender, EighthNotesAt120AreByteExactWithProgressAfterEveryStep) {
     EXPECT_EQ(out.Names(), std::set<std::string>{"out.wav"});
 }
 
-TEST_F(WaveRender, SoundRingsThroughTheRestsAfterItWhichWriteNothingOfTheirOwn) {
-    ExpectSounds(Rendered("8 x..", 120), {{Boom, 6161, 33075}});
-    EXPECT_EQ(percents, (std::vector<int32_t>{33, 67, 100}));
-}
-
 TEST_F(WaveRender, SoundStepIsRoundedAndRoundedAgainWithEachRest) {
     // At 96 a quarter note is 27562.5 samples: the sound's own step rounds to 27562, and with its
     // rest 27562 + 27562.5 rounds to 55124 (rounding the pair once would give 55125).
     ExpectSounds(Rendered("4 x.x.", 96), {{Boom, 6161, 55124}, {Boom, 6161, 55124}});
-}
-
-TEST_F(WaveRender, EachSymbolCopiesItsOwnSampleUpToItsLimit) {
-    // A drum longer than its step is cut at the step's end, with no padding after it.
-    ExpectSounds(Rendered("4 ##", 240), {{BassDrum, 11025, 11025}, {BassDrum, 11025, 11025}});
-    ExpectSounds(Rendered("4 ''", 120), {{Boomi, 820, 22050}, {Boomi, 820, 22050}});
-    ExpectSounds(Rendered("4 ^#", 60), {{Snare, 27214, 44100}, {BassDrum, 26304, 44100}});
-}
-
-TEST_F(WaveRender, LeadingRestsTakeNoTimeButCountAsSteps) {
-    ExpectSounds(Rendered("4 ....x.", 120), {{Boom, 6161, 44100}});
-    EXPECT_EQ(percents, (std::vector<int32_t>{17, 33, 50, 67, 83, 100}));
-    EXPECT_EQ(journal.size(), 12u);
-}
-
-TEST_F(WaveRender, EndlessGroupIsRenderedOnce) {
-    ExpectSounds(Rendered("4 x(x')0", 120),
-                 {{Boom, 6161, 22050}, {Boom, 6161, 22050}, {Boomi, 820, 22050}});
-    EXPECT_EQ(percents, (std::vector<int32_t>{33, 67, 100}));
 }
 
 TEST_F(WaveRender, PercentIsStepsDoneTimesTheFactorRoundedHalfToEven) {
