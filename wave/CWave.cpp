@@ -14,9 +14,6 @@
 
 namespace {
 
-// The most words copied for one sound, in the order of RhythmSounds::Files.
-constexpr std::array<int32_t, RhythmSounds::Files.size()> SampleLimits{6161, 820, 26304, 27214};
-
 // A step's length in samples, unrounded.
 double StepSamples(int32_t tempo, int32_t duration) {
     return StepLength::Samples(tempo, duration, WaveHeader::SampleRate);
@@ -110,8 +107,9 @@ int32_t CWave::CountSteps(int32_t tempo) {
 }
 
 void CWave::LoadSamples() {
-    for (std::size_t i = 0; i < SampleLimits.size(); ++i) {
-        samples[i] = WaveSample(sampleFolder / RhythmSounds::Files[i], SampleLimits[i]);
+    for (std::size_t i = 0; i < RhythmSounds::Files.size(); ++i) {
+        samples[i] =
+            WaveSample(sampleFolder / RhythmSounds::Files[i], RhythmSounds::ExportWords[i]);
     }
 }
 
