@@ -79,6 +79,11 @@ TEST_F(WaveRender, SoundStepIsRoundedAndRoundedAgainWithEachRest) {
     ExpectSounds(Rendered("4 x.x.", 96), {{Boom, 6161, 55124}, {Boom, 6161, 55124}});
 }
 
+TEST_F(WaveRender, ASilenceLongerThanTheWriteBufferIsWrittenWhole) {
+    // A whole note at 15 is 16 s: its silence alone runs past the end of the file's write buffer.
+    ExpectSounds(Rendered("1 xx", 15), {{Boom, 6161, 705600}, {Boom, 6161, 705600}});
+}
+
 TEST_F(WaveRender, PercentIsStepsDoneTimesTheFactorRoundedHalfToEven) {
     Rendered("24 xxxxxx xxxxxx xxxxxx xxxxxx", 120);
     // Step 15 gives 15 * (100 / 24) = 62.50000000000001, which rounds up.
