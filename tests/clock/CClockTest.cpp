@@ -83,6 +83,23 @@ TEST_F(ClockTest, HandsFollowTheRunAndTheTotal) {
     EXPECT_EQ(TotalHand(), (LineCall{30, 30, 55, 30, 1, Red}));
 }
 
+// After the two hands come twelve hour marks: each runs outward along its own ray from the ring at
+// 23 pixels to the rim at 30, a twelfth of a turn after the one before.
+TEST_F(ClockTest, TwelveHourMarksRunOutwardFromTheRing) {
+    Create("0");
+    clock->Paint();
+    const auto lines = face.Lines();
+    ASSERT_EQ(lines.size(), 14u);
+    for (std::size_t mark = 0; mark < 12; ++mark) {
+        const LineCall& line = lines[mark + 2];
+        const double angle = static_cast<double>(mark) * 3.1416 / 6;
+        EXPECT_NEAR(line.x1, 30 + 23 * std::sin(angle), 1e-3) << mark;
+        EXPECT_NEAR(line.y1, 30 + 23 * std::cos(angle), 1e-3) << mark;
+        EXPECT_NEAR(line.x2, 30 + 30 * std::sin(angle), 1e-3) << mark;
+        EXPECT_NEAR(line.y2, 30 + 30 * std::cos(angle), 1e-3) << mark;
+    }
+}
+
 TEST_F(ClockTest, FreezingStopsTheFaceAndResumingLeavesTheFrozenStretchOut) {
     Create("0");
     ticks.Advance(15 * 60000);
