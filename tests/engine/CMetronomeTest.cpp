@@ -143,6 +143,25 @@ TEST_F(MetronomeTest, TempoWritesAreClampedAndAlwaysReported) {
     EXPECT_EQ(journal.Count("BpmChange"), 3);
 }
 
+// Lengths are taken only while the cycle is on: pauses of 1 to 99 s, sounding stretches of 1 s on.
+TEST_F(MetronomeTest, PauseLengthsAreTakenOnlyWhileTheCycleIsOnAndInRange) {
+    metron.PauseSec(10);
+    metron.SoundSec(10);
+    EXPECT_EQ(metron.PauseSec(), 4);
+    EXPECT_EQ(metron.SoundSec(), 20);
+    metron.Pause(true);
+    for (const int32_t refused : {0, 100}) {
+        metron.PauseSec(refused);
+    }
+    metron.SoundSec(0);
+    EXPECT_EQ(metron.PauseSec(), 4);
+    EXPECT_EQ(metron.SoundSec(), 20);
+    metron.PauseSec(99);
+    metron.SoundSec(1);
+    EXPECT_EQ(metron.PauseSec(), 99);
+    EXPECT_EQ(metron.SoundSec(), 1);
+}
+
 TEST_F(MetronomeTest, PauseCycleSilencesOnlyTheSamples) {
     Start(120, DefaultRhythm);
     metron.Pause(true);
