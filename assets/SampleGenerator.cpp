@@ -7,6 +7,7 @@
 // ones heard live.
 
 #include "Biquad.h"
+#include "RhythmSounds.h"
 #include "SampleFile.h"
 #include "WhiteNoise.h"
 
@@ -168,12 +169,7 @@ std::vector<int16_t> Snare(std::size_t words) {
     return Finish(std::move(s));
 }
 
-struct File {
-    const char* name;
-    // The most words the wave export copies of this sample; the file holds one more.
-    std::size_t exportWords;
-    std::function<std::vector<int16_t>(std::size_t)> make;
-};
+using Maker = std::function<std::vector<int16_t>(std::size_t)>;
 
 } // namespace
 
@@ -183,13 +179,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::filesystem::path folder = argv[1];
-    const File files[] = {{"boom.wav", 6161, Boom},
-                          {"boomi.wav", 820, Boomi},
-                          {"bassdrum.wav", 26304, BassDrum},
-                          {"snare.wav", 27214, Snare}};
-    for (const File& file : files) {
-        if (!SampleFile::Write(folder / file.name, file.make(file.exportWords + 1))) {
-            std::fprintf(stderr, "cannot write %s\n", (folder / file.name).c_str());
+    // In the order of RhythmSounds::Files; each file holds one word more than the export copies.
+    const std::array<Maker, RhythmSounds::Files.size()> makers{Boom, Boomi, BassDrum, Snare};
+    for (std::size_t i = 0; i < makers.size(); ++i) {
+        const auto path = folder / RhythmSounds::Files[i];
+        const auto words = static_cast<std::size_t>(RhythmSounds::ExportWords[i]) + 1;
+        if (!SampleFile::Write(path, makers[i](words))) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
             return 1;
         }
     }

@@ -1,25 +1,18 @@
 #include "CMetronome.h"
 
 #include "ProgramFolder.h"
+#include "RhythmSounds.h"
 #include "Rounding.h"
+#include "StepLength.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr std::string_view MainBeatSample = "boom.wav";
-constexpr std::string_view SubdivisionSample = "boomi.wav";
-constexpr std::string_view BassDrumSample = "bassdrum.wav";
-constexpr std::string_view SnareSample = "snare.wav";
-
 // The span of the 32-bit tick counter, and a lead beyond which the grid cannot be in the same range
 // as the tick just read: no step is ever scheduled that far ahead or left that far behind.
 constexpr double TickRange = 4294967296.0;
 constexpr double WrapGuard = TickRange / 4.0;
-
-bool IsMainBeat(const std::string& symbol) {
-    return symbol == "x" || symbol == "X" || symbol == "#";
-}
 
 } // namespace
 
@@ -110,7 +103,7 @@ void CMetronome::DisableAccelerando() {
 }
 
 double CMetronome::msBetweenBeat() const {
-    return 60000.0 / tempo * 4.0 / track->CurDuration();
+    return StepLength::Milliseconds(tempo, track->CurDuration());
 }
 
 void CMetronome::Pulse() {
@@ -166,14 +159,14 @@ void CMetronome::PlayDueStep(int32_t now) {
     events->Step();
     ApplyTempoFactor();
     const std::string& symbol = track->CurSound();
-    if (symbol == "x" || symbol == "X") {
-        PlayMainBeat(MainBeatSample, dueTick);
-    } else if (symbol == "#") {
-        PlayMainBeat(BassDrumSample, dueTick);
-    } else if (symbol == "'") {
-        PlaySubdivision(SubdivisionSample, dueTick);
-    } else if (symbol == "^") {
-        PlaySubdivision(SnareSample, dueTick);
+    const int sample = RhythmSounds::SampleIndex(symbol);
+    if (sample >= 0) {
+        const std::string_view file = RhythmSounds::Files[static_cast<std::size_t>(sample)];
+        if (RhythmSounds::IsMainBeat(symbol)) {
+            PlayMainBeat(file, dueTick);
+        } else {
+            PlaySubdivision(file, dueTick);
+        }
     }
     ScheduleNextStep(now);
 }
@@ -222,7 +215,7 @@ double CMetronome::BeatSpan() {
     for (int steps = 0; steps < LookAheadLimit; ++steps) {
         sum += 1.0 / track->CurDuration();
         track->StepForward();
-        if (IsMainBeat(track->CurSound())) {
+        if (RhythmSounds::IsMainBeat(track->CurSound())) {
             break;
         }
     }

@@ -1,17 +1,12 @@
 #include "SampleBank.h"
 
+#include "RhythmSounds.h"
 #include "SampleFile.h"
 
-#include <array>
 #include <system_error>
 
-namespace {
-constexpr std::array<std::string_view, 4> RhythmSamples{"boom.wav", "boomi.wav", "bassdrum.wav",
-                                                        "snare.wav"};
-}
-
 SampleBank SampleBank::Load(const std::filesystem::path& folder) {
-    return Load(folder, RhythmSamples);
+    return Load(folder, RhythmSounds::Files);
 }
 
 SampleBank SampleBank::Load(const std::filesystem::path& folder,
@@ -26,7 +21,7 @@ SampleBank SampleBank::Load(const std::filesystem::path& folder,
 
 std::vector<SampleBank::Problem> SampleBank::Check(const std::filesystem::path& folder) {
     std::vector<Problem> problems;
-    for (const std::string_view name : RhythmSamples) {
+    for (const std::string_view name : RhythmSounds::Files) {
         std::error_code error;
         if (!std::filesystem::exists(folder / name, error)) {
             problems.push_back({std::string(name), "missing"});

@@ -1,6 +1,7 @@
 #include "CTrackList.h"
 
 #include "RhythmFile.h"
+#include "RhythmSounds.h"
 
 #include <algorithm>
 #include <limits>
@@ -19,7 +20,7 @@ bool IsDigit(const std::string& c) {
 
 // The symbols that make a body worth playing: a rest alone does not.
 bool IsSoundSymbol(const std::string& c) {
-    return c == "x" || c == "X" || c == "'" || c == "#" || c == "^";
+    return RhythmSounds::SampleIndex(c) >= 0;
 }
 
 // The symbols that end a step: the sound symbols and the rest.

@@ -1,6 +1,8 @@
 #include "CWave.h"
 
+#include "RhythmSounds.h"
 #include "Rounding.h"
+#include "StepLength.h"
 #include "WaveFailure.h"
 #include "WaveHeader.h"
 #include "WaveOutputFile.h"
@@ -12,41 +14,9 @@
 
 namespace {
 
-struct SampleKind {
-    std::string_view file;
-    int32_t limit; // the most words copied for one sound
-};
-
-// In the order the files are opened; SampleIndex maps the symbols onto it.
-constexpr std::array<SampleKind, 4> SampleKinds{{
-    {"boom.wav", 6161},
-    {"boomi.wav", 820},
-    {"bassdrum.wav", 26304},
-    {"snare.wav", 27214},
-}};
-
-// x and X copy the same samples at the same level; a rest, or a step cut short with no symbol,
-// has no sample.
-int SampleIndex(const std::string& symbol) {
-    if (symbol == "x" || symbol == "X") {
-        return 0;
-    }
-    if (symbol == "'") {
-        return 1;
-    }
-    if (symbol == "#") {
-        return 2;
-    }
-    if (symbol == "^") {
-        return 3;
-    }
-    return -1;
-}
-
-// A step's length in samples, unrounded; the operations keep this order so that the halves fall
-// exactly where the worked lengths put them.
-double StepLength(int32_t tempo, int32_t duration) {
-    return 60.0 / tempo * 4.0 / duration * WaveHeader::SampleRate;
+// A step's length in samples, unrounded.
+double StepSamples(int32_t tempo, int32_t duration) {
+    return StepLength::Samples(tempo, duration, WaveHeader::SampleRate);
 }
 
 constexpr int64_t MaxSamples = WaveHeader::MaxDataBytes / WaveHeader::BytesPerSample;
@@ -107,7 +77,7 @@ void CWave::Render(const std::string& WavFile, int32_t tempo) {
     }
     // A pass that cannot pass the size limit even if every step were a whole note needs no
     // measuring walk.
-    const bool surelyFits = static_cast<double>(passSteps) * (StepLength(tempo, 1) + 0.5) <=
+    const bool surelyFits = static_cast<double>(passSteps) * (StepSamples(tempo, 1) + 0.5) <=
                             static_cast<double>(MaxSamples);
     const int32_t stepCount = surelyFits ? static_cast<int32_t>(passSteps) : CountSteps(tempo);
     const double progressFactor = 100.0 / stepCount;
@@ -147,7 +117,7 @@ int32_t CWave::CountSteps(int32_t tempo) {
         if (steps % MeasuringStride == 0) {
             DeliverPendingEvents();
         }
-        if (SampleIndex(track.CurSound()) >= 0) {
+        if (RhythmSounds::SampleIndex(track.CurSound()) >= 0) {
             samples += SoundLength(tempo);
             CheckFits(static_cast<double>(samples));
         }
@@ -155,8 +125,9 @@ int32_t CWave::CountSteps(int32_t tempo) {
 }
 
 void CWave::LoadSamples() {
-    for (std::size_t i = 0; i < SampleKinds.size(); ++i) {
-        samples[i] = WaveSample(sampleFolder / SampleKinds[i].file, SampleKinds[i].limit);
+    for (std::size_t i = 0; i < RhythmSounds::Files.size(); ++i) {
+        samples[i] =
+            WaveSample(sampleFolder / RhythmSounds::Files[i], RhythmSounds::ExportWords[i]);
     }
 }
 
@@ -177,12 +148,12 @@ void CWave::RenderStep(WaveOutputFile& out, int32_t tempo) {
 // The sounding step's length, rounded, and each rest it rings through added at its exact length
 // and the sum rounded again; the cursor is back on the sounding step afterwards.
 int64_t CWave::SoundLength(int32_t tempo) {
-    double length = RoundHalfEven(StepLength(tempo, track.CurDuration()));
+    double length = RoundHalfEven(StepSamples(tempo, track.CurDuration()));
     CheckFits(length);
     track.Push();
     track.StepForward();
     while (track.CurSound() == "." && !track.EndReach()) {
-        length = RoundHalfEven(length + StepLength(tempo, track.CurDuration()));
+        length = RoundHalfEven(length + StepSamples(tempo, track.CurDuration()));
         CheckFits(length);
         track.StepForward();
     }
@@ -214,7 +185,7 @@ void CWave::DeliverPendingEvents() {
 }
 
 const WaveSample* CWave::SampleFor(const std::string& symbol) {
-    const int index = SampleIndex(symbol);
+    const int index = RhythmSounds::SampleIndex(symbol);
     if (index < 0) {
         return nullptr;
     }
@@ -226,7 +197,7 @@ std::string CWave::SilentSamplesUsed() const {
     std::string list;
     for (std::size_t i = 0; i < samples.size(); ++i) {
         if (sampleUsed[i] && !samples[i].Found()) {
-            list += (list.empty() ? "" : ", ") + std::string(SampleKinds[i].file);
+            list += (list.empty() ? "" : ", ") + std::string(RhythmSounds::Files[i]);
         }
     }
     if (list.empty()) {

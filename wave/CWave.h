@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CTrackList.h"
+#include "RhythmSounds.h"
 #include "WaveOutcome.h"
 #include "WaveSample.h"
 
@@ -65,9 +66,9 @@ private:
     EventPump pendingEvents;
     ProgressHandler progress;
     CTrackList track;
-    std::array<WaveSample, 4> samples;
+    std::array<WaveSample, RhythmSounds::Files.size()> samples;
     // The samples that the rhythm sounded.
-    std::array<bool, 4> sampleUsed{};
+    std::array<bool, RhythmSounds::Files.size()> sampleUsed{};
     bool cancelled = false;
     int32_t lastPercent = -1;
 };

@@ -18,13 +18,6 @@ protected:
     FrameClock clock{[this] { return steady.now; }};
 };
 
-TEST_F(FrameClockTest, WithoutAStreamTheSteadyClockCarriesTheTime) {
-    steady.Advance(1500us);
-    EXPECT_DOUBLE_EQ(clock.PreciseTicks(), 1.5);
-    steady.Advance(2000ms);
-    EXPECT_EQ(clock.GetTickCount(), 2001);
-}
-
 // Frames are the time: 441 frames are 10 ms, however the steady clock sees them come.
 TEST_F(FrameClockTest, StreamFramesAreTheTimeAndTheSteadyClockFillsTheGaps) {
     clock.Heard(0);

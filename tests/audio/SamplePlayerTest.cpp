@@ -108,41 +108,4 @@ TEST(SamplePlayer, NewSampleCutsOffTheOneStillSounding) {
     EXPECT_EQ(stream.heard[541 + SamplePlayer::FadeFrames], 1000 + SamplePlayer::FadeFrames);
 }
 
-TEST(SamplePlayer, StrayFrameFarAheadPlaysAtOnceAndStereoGetsTheSameSignal) {
-    SamplePlayer player(TestBank());
-    Stream stream(player);
-    stream.Render(256, 2);
-    player.PlaySample("boomi.wav", 1000000000);
-    stream.Render(256, 2);
-    EXPECT_EQ(stream.Onsets(), std::vector<int64_t>{256});
-}
-
-TEST(SamplePlayer, QuietOnlyOnceNothingSoundsOrWaits) {
-    SamplePlayer player(TestBank());
-    Stream stream(player);
-    EXPECT_TRUE(player.Quiet());
-    player.PlaySample("boomi.wav", 1000);
-    EXPECT_FALSE(player.Quiet());
-    stream.Render(256);
-    EXPECT_FALSE(player.Quiet()) << "waits for its frame";
-    stream.RenderUntil(1020);
-    EXPECT_FALSE(player.Quiet()) << "still sounds";
-    stream.RenderUntil(1200);
-    EXPECT_TRUE(player.Quiet());
-}
-
-// Only "boom.wav" lies in the folder: the other names play nothing, and do not cut off the sample
-// that sounds.
-TEST(SamplePlayer, MissingSampleFilePlaysNothingForThatName) {
-    TempFolder folder;
-    ASSERT_TRUE(SampleFile::Write(folder / "boom.wav", Ramp(1000, 300, 1)));
-    SamplePlayer player(SampleBank::Load(folder.path));
-    Stream stream(player);
-    EXPECT_TRUE(player.PlaySample("boom.wav", 1000));
-    EXPECT_FALSE(player.PlaySample("snare.wav", 1001));
-    EXPECT_FALSE(player.PlaySample("no such.wav", 1600));
-    stream.RenderUntil(1800);
-    EXPECT_EQ(stream.Onsets(), std::vector<int64_t>{1000});
-}
-
 } // namespace

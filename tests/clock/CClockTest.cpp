@@ -43,18 +43,7 @@ protected:
     std::unique_ptr<CClock> clock;
 };
 
-TEST_F(ClockTest, ReadsTheStoredTotalAtCreation) {
-    Create("5400");
-    EXPECT_EQ(clock->TotalTime(), 5400);
-    EXPECT_EQ(clock->TimeFromBegin(), 0);
-}
-
-TEST_F(ClockTest, StartsAtZeroWithoutAStoredTotal) {
-    Create(nullptr);
-    EXPECT_EQ(clock->TotalTime(), 0);
-}
-
-TEST_F(ClockTest, AStoredTotalThatIsNoNumberOrNegativeReadsAsZero) {
+TEST_F(ClockTest, ReadsTheStoredTotalAndTakesOneThatIsNoNumberOrNegativeAsZero) {
     for (const char* damaged :
          {"", "abc", "12abc", "1 2", "nan", "inf", "99999999999", "0x10", "-5000", "-0.6"}) {
         Create(damaged);
@@ -63,12 +52,7 @@ TEST_F(ClockTest, AStoredTotalThatIsNoNumberOrNegativeReadsAsZero) {
     }
     Create(" 42 ");
     EXPECT_EQ(clock->TotalTime(), 42);
-}
-
-TEST_F(ClockTest, TheContainerBecomesSixtyPixelsSquare) {
-    Create("0");
-    EXPECT_EQ(face.width, 60);
-    EXPECT_EQ(face.height, 60);
+    EXPECT_EQ(clock->TimeFromBegin(), 0);
 }
 
 TEST_F(ClockTest, TimeFromBeginRoundsHalvesToEven) {
@@ -79,31 +63,6 @@ TEST_F(ClockTest, TimeFromBeginRoundsHalvesToEven) {
         ticks.Set(1000 + elapsed);
         EXPECT_EQ(clock->TimeFromBegin(), seconds) << elapsed << " ms";
     }
-}
-
-TEST_F(ClockTest, FaceIsClearedThenHandsThenTwelveMarks) {
-    Create("0");
-    clock->Paint();
-    const auto picture = face.Picture();
-    ASSERT_FALSE(picture.empty());
-    ASSERT_EQ(face.calls.back(), picture.back());
-    const auto lines = face.Lines();
-    ASSERT_EQ(lines.size(), 14u);
-    EXPECT_EQ(lines[0].penWidth, 2);
-    EXPECT_EQ(lines[0].colour, Black);
-    EXPECT_EQ(lines[1].penWidth, 1);
-    EXPECT_EQ(lines[1].colour, Red);
-    for (size_t i = 2; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].penWidth, 1) << "mark " << i - 2;
-        EXPECT_EQ(lines[i].colour, Black) << "mark " << i - 2;
-    }
-}
-
-TEST_F(ClockTest, AnHourOfTotalPointsTheRedHandAtOneOClock) {
-    Create("3600");
-    clock->Paint();
-    EXPECT_EQ(RunHand(), (LineCall{30, 30, 30, 10, 2, Black}));
-    EXPECT_EQ(TotalHand(), (LineCall{30, 30, 43, 8, 1, Red}));
 }
 
 TEST_F(ClockTest, HandsFollowTheRunAndTheTotal) {
@@ -125,37 +84,21 @@ TEST_F(ClockTest, HandsFollowTheRunAndTheTotal) {
     EXPECT_EQ(TotalHand(), (LineCall{30, 30, 55, 30, 1, Red}));
 }
 
-TEST_F(ClockTest, MarksLieOnTheRingUnroundedWithPiAsFourDecimals) {
+// After the two hands come twelve hour marks: each runs outward along its own ray from the ring at
+// 23 pixels to the rim at 30, a twelfth of a turn after the one before.
+TEST_F(ClockTest, TwelveHourMarksRunOutwardFromTheRing) {
     Create("0");
     clock->Paint();
     const auto lines = face.Lines();
     ASSERT_EQ(lines.size(), 14u);
-    const LineCall& first = lines[2];
-    EXPECT_DOUBLE_EQ(first.x1, 30);
-    EXPECT_DOUBLE_EQ(first.y1, 53);
-    EXPECT_DOUBLE_EQ(first.x2, 30);
-    EXPECT_DOUBLE_EQ(first.y2, 60);
-    // The seventh mark stands at 3.1416, a little past pi: slightly left of the centre line.
-    const LineCall& seventh = lines[8];
-    EXPECT_NEAR(seventh.x1, 29.999831, 1e-6);
-    EXPECT_NEAR(seventh.y1, 7.0, 1e-6);
-    EXPECT_NEAR(seventh.x2, 29.999780, 1e-6);
-    EXPECT_NEAR(seventh.y2, 0.0, 1e-6);
-    // The last one at eleven steps of 0.5236, the thirteenth would have been over 6.2.
-    const LineCall& last = lines[13];
-    EXPECT_NEAR(last.x1, 30 + 23 * std::sin(5.7596), 1e-9);
-    EXPECT_NEAR(last.y1, 30 + 23 * std::cos(5.7596), 1e-9);
-    EXPECT_NEAR(last.x2, 15.0, 0.01);
-    EXPECT_NEAR(last.y2, 55.98, 0.01);
-}
-
-TEST_F(ClockTest, PaintWithoutAContainerDrawsNothing) {
-    store.Set("Time", "TotalTime", "7");
-    CClock bare(ticks, store);
-    bare.Paint();
-    bare.Freeze(true);
-    bare.ResetTime();
-    EXPECT_TRUE(face.calls.empty());
+    for (std::size_t mark = 0; mark < 12; ++mark) {
+        const LineCall& line = lines[mark + 2];
+        const double angle = static_cast<double>(mark) * 3.1416 / 6;
+        EXPECT_NEAR(line.x1, 30 + 23 * std::sin(angle), 1e-3) << mark;
+        EXPECT_NEAR(line.y1, 30 + 23 * std::cos(angle), 1e-3) << mark;
+        EXPECT_NEAR(line.x2, 30 + 30 * std::sin(angle), 1e-3) << mark;
+        EXPECT_NEAR(line.y2, 30 + 30 * std::cos(angle), 1e-3) << mark;
+    }
 }
 
 TEST_F(ClockTest, FreezingStopsTheFaceAndResumingLeavesTheFrozenStretchOut) {
@@ -194,65 +137,6 @@ TEST_F(ClockTest, FreezingTwiceKeepsTheFirstFreezeMoment) {
     EXPECT_EQ(clock->TimeFromBegin(), 21);
 }
 
-TEST_F(ClockTest, EveryChangeRedrawsTheFace) {
-    Create("0");
-    int clears = face.clearCount;
-    clock->Freeze(true);
-    EXPECT_EQ(face.clearCount, ++clears);
-    clock->Freeze(false);
-    EXPECT_EQ(face.clearCount, ++clears);
-    clock->ResetTime();
-    EXPECT_EQ(face.clearCount, ++clears);
-    clock->TimePlus();
-    EXPECT_EQ(face.clearCount, ++clears);
-    clock->TimeMinus();
-    EXPECT_EQ(face.clearCount, ++clears);
-}
-
-TEST_F(ClockTest, ReleaseStoresTheTotalWithTheRun) {
-    Create("100");
-    ticks.Advance(61400);
-    Release();
-    EXPECT_EQ(StoredTotal(), "161");
-}
-
-TEST_F(ClockTest, ReleaseWhileFrozenCountsTheRunUpToTheFreeze) {
-    Create("100");
-    ticks.Advance(40000);
-    clock->Freeze(true);
-    ticks.Advance(3600000);
-    Release();
-    EXPECT_EQ(StoredTotal(), "140");
-}
-
-TEST_F(ClockTest, ResetClearsRunAndTotalAndTheReleaseStoresOnlyTheNewRun) {
-    Create("5000");
-    ticks.Advance(90000);
-    clock->ResetTime();
-    EXPECT_EQ(clock->TotalTime(), 0);
-    EXPECT_EQ(clock->TimeFromBegin(), 0);
-    EXPECT_EQ(StoredTotal(), "5000");
-    ticks.Advance(5000);
-    Release();
-    EXPECT_EQ(StoredTotal(), "5");
-}
-
-TEST_F(ClockTest, ResetWhileFrozenStartsTheNewRunFrozenAtZero) {
-    Create("0");
-    ticks.Advance(60000);
-    clock->Freeze(true);
-    ticks.Advance(20000);
-    clock->ResetTime();
-    EXPECT_TRUE(clock->Freeze());
-    EXPECT_EQ(RunHand(), (LineCall{30, 30, 30, 10, 2, Black}));
-    ticks.Advance(20000);
-    clock->Freeze(false);
-    ticks.Advance(7000);
-    EXPECT_EQ(clock->TimeFromBegin(), 7);
-    Release();
-    EXPECT_EQ(StoredTotal(), "7");
-}
-
 TEST_F(ClockTest, MinuteStepsMoveTheRun) {
     Create("0");
     ticks.Advance(10000);
@@ -262,45 +146,6 @@ TEST_F(ClockTest, MinuteStepsMoveTheRun) {
     clock->TimeMinus();
     EXPECT_EQ(clock->TimeFromBegin(), -50);
     EXPECT_EQ(clock->TotalTime(), 0);
-}
-
-TEST_F(ClockTest, ACheckpointStoresTheRunSoFarAndChangesNothing) {
-    Create("1000");
-    ticks.Advance(10000);
-    clock->StoreProgress();
-    EXPECT_EQ(StoredTotal(), "1010");
-    EXPECT_EQ(clock->TotalTime(), 1000);
-    EXPECT_EQ(clock->TimeFromBegin(), 10);
-    EXPECT_EQ(face.clearCount, 0);
-
-    ticks.Advance(10000);
-    clock->StoreProgress();
-    EXPECT_EQ(StoredTotal(), "1020");
-    ticks.Advance(5000);
-    Release();
-    // Checkpoints are not added twice.
-    EXPECT_EQ(StoredTotal(), "1025");
-}
-
-TEST_F(ClockTest, ACheckpointWhileFrozenCountsUpToTheFreeze) {
-    Create("0");
-    ticks.Advance(12000);
-    clock->Freeze(true);
-    ticks.Advance(50000);
-    clock->StoreProgress();
-    EXPECT_EQ(StoredTotal(), "12");
-    EXPECT_TRUE(clock->Freeze());
-}
-
-TEST_F(ClockTest, AProgramThatDiesKeepsItsLastCheckpoint) {
-    Create("300");
-    ticks.Advance(20000);
-    clock->StoreProgress();
-    ticks.Advance(7000);
-    // Killed now: the next run finds the store as the checkpoint left it.
-    MemorySettingsStore left = store;
-    CClock next(ticks, left);
-    EXPECT_EQ(next.TotalTime(), 320);
 }
 
 TEST_F(ClockTest, RunsThatCrossTheTickWrapCountOnwards) {
@@ -315,11 +160,51 @@ TEST_F(ClockTest, RunsThatCrossTheTickWrapCountOnwards) {
     EXPECT_EQ(StoredTotal(), "10");
 }
 
-TEST_F(ClockTest, ATotalBeyondThirtyTwoBitsStaysAtTheLargestValue) {
-    Create("2147483640");
-    ticks.Advance(60000);
-    Release();
-    EXPECT_EQ(StoredTotal(), "2147483647");
+// What reaches the store when the clock is released, at a checkpoint and after a reset, frozen or
+// not: a frozen stretch never counts, and a checkpoint is not added twice.
+TEST_F(ClockTest, TheStoredTotalCountsTheRunUpToTheFreeze) {
+    enum class Act { Release, Checkpoint, Reset };
+    const struct {
+        const char* stored;
+        int32_t runMs;
+        bool frozen;
+        int32_t frozenMs;
+        Act act;
+        const char* atCheckpoint;
+        const char* atRelease;
+    } cases[] = {
+        {"100", 61400, false, 0, Act::Release, "", "161"},
+        {"100", 40000, true, 3600000, Act::Release, "", "140"},
+        {"1000", 10000, false, 0, Act::Checkpoint, "1010", "1015"},
+        {"0", 12000, true, 50000, Act::Checkpoint, "12", "12"},
+        {"5000", 90000, false, 0, Act::Reset, "", "27"},
+        {"0", 60000, true, 20000, Act::Reset, "", "7"},
+        {"2147483640", 60000, false, 0, Act::Release, "", "2147483647"},
+    };
+    for (const auto& c : cases) {
+        store = MemorySettingsStore{};
+        Create(c.stored);
+        ticks.Advance(c.runMs);
+        if (c.frozen) {
+            clock->Freeze(true);
+        }
+        ticks.Advance(c.frozenMs);
+        if (c.act == Act::Checkpoint) {
+            clock->StoreProgress();
+            EXPECT_EQ(StoredTotal(), c.atCheckpoint) << c.stored;
+            EXPECT_EQ(clock->Freeze(), c.frozen);
+            ticks.Advance(5000);
+        } else if (c.act == Act::Reset) {
+            clock->ResetTime();
+            EXPECT_EQ(clock->TotalTime(), 0);
+            EXPECT_EQ(StoredTotal(), c.stored);
+            ticks.Advance(20000);
+            clock->Freeze(false);
+            ticks.Advance(7000);
+        }
+        Release();
+        EXPECT_EQ(StoredTotal(), c.atRelease) << c.stored;
+    }
 }
 
 } // namespace

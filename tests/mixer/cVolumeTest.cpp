@@ -27,68 +27,42 @@ struct LevelProperty {
     int32_t (cVolume::*maximum)() const;
 };
 
+// Each row: the property, its line and control, and its bounds' properties.
+#define LEVEL(name, line, type, min, max)                                                          \
+    { #name, Line::line, Type::type, &cVolume::name, &cVolume::name, &cVolume::min, &cVolume::max }
 const std::vector<LevelProperty> LevelProperties = {
-    {"VolumeLevel", Line::Master, Type::Volume, &cVolume::VolumeLevel, &cVolume::VolumeLevel,
-     &cVolume::VolumeMin, &cVolume::VolumeMax},
-    {"MicLevel", Line::Microphone, Type::Volume, &cVolume::MicLevel, &cVolume::MicLevel,
-     &cVolume::MicMin, &cVolume::MicMax},
-    {"LineLevel", Line::LineIn, Type::Volume, &cVolume::LineLevel, &cVolume::LineLevel,
-     &cVolume::LineMin, &cVolume::LineMax},
-    {"CDLevel", Line::CompactDisc, Type::Volume, &cVolume::CDLevel, &cVolume::CDLevel,
-     &cVolume::CDMin, &cVolume::CDMax},
-    {"SynLevel", Line::Synthesizer, Type::Volume, &cVolume::SynLevel, &cVolume::SynLevel,
-     &cVolume::SynMin, &cVolume::SynMax},
-    {"WaveLevel", Line::Wave, Type::Volume, &cVolume::WaveLevel, &cVolume::WaveLevel,
-     &cVolume::WaveMin, &cVolume::WaveMax},
-    {"VolumeLevelBass", Line::Master, Type::Bass, &cVolume::VolumeLevelBass,
-     &cVolume::VolumeLevelBass, &cVolume::VolBassMin, &cVolume::VolBassMax},
-    {"MicLevelBass", Line::Microphone, Type::Bass, &cVolume::MicLevelBass, &cVolume::MicLevelBass,
-     &cVolume::MicBassMin, &cVolume::MicBassMax},
-    {"LineLevelBass", Line::LineIn, Type::Bass, &cVolume::LineLevelBass, &cVolume::LineLevelBass,
-     &cVolume::LineBassMin, &cVolume::LineBassMax},
-    {"CDLevelBass", Line::CompactDisc, Type::Bass, &cVolume::CDLevelBass, &cVolume::CDLevelBass,
-     &cVolume::CDBassMin, &cVolume::CDBassMax},
-    {"SynLevelBass", Line::Synthesizer, Type::Bass, &cVolume::SynLevelBass, &cVolume::SynLevelBass,
-     &cVolume::SynBassMin, &cVolume::SynBassMax},
-    {"WaveLevelBass", Line::Wave, Type::Bass, &cVolume::WaveLevelBass, &cVolume::WaveLevelBass,
-     &cVolume::WaveBassMin, &cVolume::WaveBassMax},
-    {"VolumeLevelTreble", Line::Master, Type::Treble, &cVolume::VolumeLevelTreble,
-     &cVolume::VolumeLevelTreble, &cVolume::VolTrebleMin, &cVolume::VolTrebleMax},
-    {"MicLevelTreble", Line::Microphone, Type::Treble, &cVolume::MicLevelTreble,
-     &cVolume::MicLevelTreble, &cVolume::MicTrebleMin, &cVolume::MicTrebleMax},
-    {"LineLevelTreble", Line::LineIn, Type::Treble, &cVolume::LineLevelTreble,
-     &cVolume::LineLevelTreble, &cVolume::LineTrebleMin, &cVolume::LineTrebleMax},
-    {"CDLevelTreble", Line::CompactDisc, Type::Treble, &cVolume::CDLevelTreble,
-     &cVolume::CDLevelTreble, &cVolume::CDTrebleMin, &cVolume::CDTrebleMax},
-    {"SynLevelTreble", Line::Synthesizer, Type::Treble, &cVolume::SynLevelTreble,
-     &cVolume::SynLevelTreble, &cVolume::SynTrebleMin, &cVolume::SynTrebleMax},
-    {"WaveLevelTreble", Line::Wave, Type::Treble, &cVolume::WaveLevelTreble,
-     &cVolume::WaveLevelTreble, &cVolume::WaveTrebleMin, &cVolume::WaveTrebleMax},
-    {"VolumeLevelPan", Line::Master, Type::Pan, &cVolume::VolumeLevelPan, &cVolume::VolumeLevelPan,
-     &cVolume::VolPanMin, &cVolume::VolPanMax},
-    {"MicLevelPan", Line::Microphone, Type::Pan, &cVolume::MicLevelPan, &cVolume::MicLevelPan,
-     &cVolume::MicPanMin, &cVolume::MicPanMax},
-    {"LineLevelPan", Line::LineIn, Type::Pan, &cVolume::LineLevelPan, &cVolume::LineLevelPan,
-     &cVolume::LinePanMin, &cVolume::LinePanMax},
-    {"CDLevelPan", Line::CompactDisc, Type::Pan, &cVolume::CDLevelPan, &cVolume::CDLevelPan,
-     &cVolume::CDPanMin, &cVolume::CDPanMax},
-    {"SynLevelPan", Line::Synthesizer, Type::Pan, &cVolume::SynLevelPan, &cVolume::SynLevelPan,
-     &cVolume::SynPanMin, &cVolume::SynPanMax},
-    {"WaveLevelPan", Line::Wave, Type::Pan, &cVolume::WaveLevelPan, &cVolume::WaveLevelPan,
-     &cVolume::WavePanMin, &cVolume::WavePanMax},
-    {"VolumeLevelFader", Line::Master, Type::Fader, &cVolume::VolumeLevelFader,
-     &cVolume::VolumeLevelFader, &cVolume::VolFadMin, &cVolume::VolFaderMax},
-    {"MicLevelFader", Line::Microphone, Type::Fader, &cVolume::MicLevelFader,
-     &cVolume::MicLevelFader, &cVolume::MicFaderMin, &cVolume::MicFaderMax},
-    {"LineLevelFader", Line::LineIn, Type::Fader, &cVolume::LineLevelFader,
-     &cVolume::LineLevelFader, &cVolume::LineFaderMin, &cVolume::LineFaderMax},
-    {"CDLevelFader", Line::CompactDisc, Type::Fader, &cVolume::CDLevelFader, &cVolume::CDLevelFader,
-     &cVolume::CDFaderMin, &cVolume::CDFaderMax},
-    {"SynLevelFader", Line::Synthesizer, Type::Fader, &cVolume::SynLevelFader,
-     &cVolume::SynLevelFader, &cVolume::SynFaderMin, &cVolume::SynFaderMax},
-    {"WaveLevelFader", Line::Wave, Type::Fader, &cVolume::WaveLevelFader, &cVolume::WaveLevelFader,
-     &cVolume::WaveFaderMin, &cVolume::WaveFaderMax},
+    LEVEL(VolumeLevel, Master, Volume, VolumeMin, VolumeMax),
+    LEVEL(MicLevel, Microphone, Volume, MicMin, MicMax),
+    LEVEL(LineLevel, LineIn, Volume, LineMin, LineMax),
+    LEVEL(CDLevel, CompactDisc, Volume, CDMin, CDMax),
+    LEVEL(SynLevel, Synthesizer, Volume, SynMin, SynMax),
+    LEVEL(WaveLevel, Wave, Volume, WaveMin, WaveMax),
+    LEVEL(VolumeLevelBass, Master, Bass, VolBassMin, VolBassMax),
+    LEVEL(MicLevelBass, Microphone, Bass, MicBassMin, MicBassMax),
+    LEVEL(LineLevelBass, LineIn, Bass, LineBassMin, LineBassMax),
+    LEVEL(CDLevelBass, CompactDisc, Bass, CDBassMin, CDBassMax),
+    LEVEL(SynLevelBass, Synthesizer, Bass, SynBassMin, SynBassMax),
+    LEVEL(WaveLevelBass, Wave, Bass, WaveBassMin, WaveBassMax),
+    LEVEL(VolumeLevelTreble, Master, Treble, VolTrebleMin, VolTrebleMax),
+    LEVEL(MicLevelTreble, Microphone, Treble, MicTrebleMin, MicTrebleMax),
+    LEVEL(LineLevelTreble, LineIn, Treble, LineTrebleMin, LineTrebleMax),
+    LEVEL(CDLevelTreble, CompactDisc, Treble, CDTrebleMin, CDTrebleMax),
+    LEVEL(SynLevelTreble, Synthesizer, Treble, SynTrebleMin, SynTrebleMax),
+    LEVEL(WaveLevelTreble, Wave, Treble, WaveTrebleMin, WaveTrebleMax),
+    LEVEL(VolumeLevelPan, Master, Pan, VolPanMin, VolPanMax),
+    LEVEL(MicLevelPan, Microphone, Pan, MicPanMin, MicPanMax),
+    LEVEL(LineLevelPan, LineIn, Pan, LinePanMin, LinePanMax),
+    LEVEL(CDLevelPan, CompactDisc, Pan, CDPanMin, CDPanMax),
+    LEVEL(SynLevelPan, Synthesizer, Pan, SynPanMin, SynPanMax),
+    LEVEL(WaveLevelPan, Wave, Pan, WavePanMin, WavePanMax),
+    LEVEL(VolumeLevelFader, Master, Fader, VolFadMin, VolFaderMax),
+    LEVEL(MicLevelFader, Microphone, Fader, MicFaderMin, MicFaderMax),
+    LEVEL(LineLevelFader, LineIn, Fader, LineFaderMin, LineFaderMax),
+    LEVEL(CDLevelFader, CompactDisc, Fader, CDFaderMin, CDFaderMax),
+    LEVEL(SynLevelFader, Synthesizer, Fader, SynFaderMin, SynFaderMax),
+    LEVEL(WaveLevelFader, Wave, Fader, WaveFaderMin, WaveFaderMax),
 };
+#undef LEVEL
 
 struct MuteProperty {
     const char* name;
@@ -97,14 +71,13 @@ struct MuteProperty {
     void (cVolume::*write)(bool);
 };
 
+#define MUTE(name, line)                                                                           \
+    { #name, Line::line, &cVolume::name, &cVolume::name }
 const std::vector<MuteProperty> MuteProperties = {
-    {"VolumeMute", Line::Master, &cVolume::VolumeMute, &cVolume::VolumeMute},
-    {"MikrofonMute", Line::Microphone, &cVolume::MikrofonMute, &cVolume::MikrofonMute},
-    {"LineMute", Line::LineIn, &cVolume::LineMute, &cVolume::LineMute},
-    {"CompactDiscMute", Line::CompactDisc, &cVolume::CompactDiscMute, &cVolume::CompactDiscMute},
-    {"SynthesizerMute", Line::Synthesizer, &cVolume::SynthesizerMute, &cVolume::SynthesizerMute},
-    {"WaveMute", Line::Wave, &cVolume::WaveMute, &cVolume::WaveMute},
+    MUTE(VolumeMute, Master),           MUTE(MikrofonMute, Microphone),     MUTE(LineMute, LineIn),
+    MUTE(CompactDiscMute, CompactDisc), MUTE(SynthesizerMute, Synthesizer), MUTE(WaveMute, Wave),
 };
+#undef MUTE
 
 // A card with every control, each with bounds and a value of its own, so that a property reaching
 // the wrong control shows.
@@ -135,24 +108,6 @@ protected:
     FakeMixerDevice card;
     ScriptedDialogs dialogs;
 };
-
-TEST_F(cVolumeTest, LooksUpEachKindOnEveryLineThenTheMeters) {
-    AddFullCard(card);
-    cVolume volume(card, dialogs);
-
-    std::vector<std::string> expected;
-    for (const char* type : {"Volume", "Mute", "Fader", "Bass", "Treble", "Pan"}) {
-        for (const char* line :
-             {"Master", "Microphone", "LineIn", "CompactDisc", "Synthesizer", "Wave"}) {
-            expected.push_back(std::string("FindLineControl ") + line + " " + type);
-        }
-    }
-    expected.push_back("FindLineControl WaveIn PeakMeter");
-    expected.push_back("FindLineControl Wave PeakMeter");
-    EXPECT_EQ(CallsStartingWith(card, "FindLineControl"), expected);
-    EXPECT_EQ(card.calls.front(), "Open");
-    EXPECT_TRUE(dialogs.messages.empty());
-}
 
 TEST_F(cVolumeTest, InputMeterFallsBackToTheMicrophoneLine) {
     card.AddControl(Line::Microphone, Type::PeakMeter, -100, 100, -42);
@@ -186,29 +141,6 @@ TEST_F(cVolumeTest, EveryLevelPropertyReachesItsOwnControl) {
             EXPECT_EQ(card.controls[i].value, before[i].value + (target ? 7 : 0));
         }
     }
-}
-
-TEST_F(cVolumeTest, LevelsPassThroughWithoutClampingOrScaling) {
-    card.AddControl(Line::Master, Type::Volume, 0, 65535, 30000);
-    cVolume volume(card, dialogs);
-
-    volume.VolumeLevel(volume.VolumeMax() + 4096);
-    EXPECT_EQ(card.Value(Line::Master, Type::Volume), 65535 + 4096);
-    EXPECT_EQ(volume.VolumeLevel(), 65535 + 4096);
-    volume.VolumeLevel(-4096);
-    EXPECT_EQ(card.calls.back(), "Set 0 -4096");
-}
-
-TEST_F(cVolumeTest, BoundsAreThoseFoundAtCreation) {
-    card.AddControl(Line::Master, Type::Volume, 0, 65535);
-    cVolume volume(card, dialogs);
-    card.controls[0].description.minimum = -5;
-    card.controls[0].description.maximum = 100;
-    const auto callsBefore = card.calls.size();
-
-    EXPECT_EQ(volume.VolumeMin(), 0);
-    EXPECT_EQ(volume.VolumeMax(), 65535);
-    EXPECT_EQ(card.calls.size(), callsBefore);
 }
 
 TEST_F(cVolumeTest, MuteIsTrueExactlyWhenTheControlHoldsOne) {
@@ -283,53 +215,6 @@ TEST_F(cVolumeTest, MetersReadAbsoluteValues) {
     EXPECT_EQ(volume.CurrentVolumeMeterOutput(), std::numeric_limits<int32_t>::max());
 }
 
-TEST_F(cVolumeTest, OutputMeterAloneDoesNotStartRecording) {
-    AddFullCard(card);
-    card.Value(Line::Wave, Type::PeakMeter) = 3000;
-    cVolume volume(card, dialogs);
-
-    EXPECT_EQ(volume.CurrentVolumeMeterOutput(), 3000);
-    EXPECT_TRUE(CallsStartingWith(card, "OpenCapture").empty());
-}
-
-TEST_F(cVolumeTest, FirstInputReadingStartsRecordingIntoTwoBuffers) {
-    AddFullCard(card);
-    cVolume volume(card, dialogs);
-    card.calls.clear();
-
-    volume.CurrentVolumeMeterInput();
-    const auto inputMeterId =
-        std::to_string(card.Find(Line::WaveIn, Type::PeakMeter)->description.controlId);
-    EXPECT_EQ(card.calls,
-              (std::vector<std::string>{"OpenCapture", "Prepare 8192", "Prepare 8192", "Add 8192",
-                                        "Add 8192", "StartCapture", "Get " + inputMeterId}));
-    EXPECT_EQ(card.captureFormat.channels, 1);
-    EXPECT_EQ(card.captureFormat.samplesPerSecond, 8000u);
-    EXPECT_EQ(card.captureFormat.bitsPerSample, 8);
-    EXPECT_EQ(card.captureFormat.blockAlign, 1);
-    EXPECT_EQ(card.captureFormat.bytesPerSecond, 8000u);
-
-    card.calls.clear();
-    volume.CurrentVolumeMeterInput();
-    EXPECT_EQ(card.calls, (std::vector<std::string>{"Get " + inputMeterId}));
-}
-
-TEST_F(cVolumeTest, FilledBuffersGoBackToTheRecorderOnAnyMeterReading) {
-    AddFullCard(card);
-    cVolume volume(card, dialogs);
-    volume.CurrentVolumeMeterInput();
-    card.FillLentBuffers();
-    card.calls.clear();
-
-    volume.CurrentVolumeMeterOutput();
-    EXPECT_EQ(CallsStartingWith(card, "Add"), (std::vector<std::string>{"Add 8192", "Add 8192"}));
-    EXPECT_EQ(card.lent.size(), 2u);
-
-    card.calls.clear();
-    volume.CurrentVolumeMeterInput();
-    EXPECT_TRUE(CallsStartingWith(card, "Add").empty());
-}
-
 TEST_F(cVolumeTest, ReleaseClosesTheMixerAndStopsRecording) {
     AddFullCard(card);
     {
@@ -341,13 +226,6 @@ TEST_F(cVolumeTest, ReleaseClosesTheMixerAndStopsRecording) {
               (std::vector<std::string>{"Close", "ResetCapture", "StopCapture", "Unprepare 8192",
                                         "Unprepare 8192", "CloseCapture"}));
     EXPECT_TRUE(card.lent.empty());
-}
-
-TEST_F(cVolumeTest, ReleaseWithoutRecordingOnlyClosesTheMixer) {
-    AddFullCard(card);
-    { cVolume volume(card, dialogs); }
-    EXPECT_EQ(card.calls.back(), "Close");
-    EXPECT_TRUE(CallsStartingWith(card, "StopCapture").empty());
 }
 
 TEST_F(cVolumeTest, RecorderThatCannotOpenIsReportedTwicePerReading) {
@@ -370,24 +248,6 @@ TEST_F(cVolumeTest, RecorderThatCannotOpenIsReportedTwicePerReading) {
     volume.CurrentVolumeMeterInput();
     EXPECT_EQ(CallsStartingWith(card, "StartCapture").size(), 1u);
     EXPECT_EQ(dialogs.messages.size(), 2u);
-}
-
-TEST_F(cVolumeTest, BufferFailuresAreEachReportedAndRecordingStartsAnyway) {
-    AddFullCard(card);
-    card.prepareResult = -12;
-    card.addResult = -5;
-    cVolume volume(card, dialogs);
-
-    volume.CurrentVolumeMeterInput();
-    std::vector<std::string> texts;
-    for (const auto& message : dialogs.messages) {
-        texts.push_back(message.text);
-    }
-    EXPECT_EQ(texts, (std::vector<std::string>{"recorder error -12", "recorder error -12",
-                                               "recorder error -5", "recorder error -5"}));
-    EXPECT_EQ(CallsStartingWith(card, "StartCapture").size(), 1u);
-    volume.CurrentVolumeMeterInput();
-    EXPECT_EQ(dialogs.messages.size(), 4u);
 }
 
 TEST_F(cVolumeTest, WithoutAMixerTheObjectSaysSoOnceAndThenDoesNothing) {

@@ -1,26 +1,19 @@
 #include "SampleFile.h"
 
 #include "SampleBank.h"
+#include "fakes/TempFolder.h"
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 class SampleFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("pulsara-sample-file-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     std::vector<uint8_t> Bytes(const std::filesystem::path& path) {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -37,7 +30,7 @@ protected:
         return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
     }
 
-    std::filesystem::path folder;
+    TempFolder folder;
     const std::vector<int16_t> words{0, 1, -1, 32767, -32768, 1234, -4321};
 };
 
@@ -62,20 +55,6 @@ TEST_F(SampleFileTest, WritesTheCanonicalHeaderAndLittleEndianWords) {
     for (std::size_t i = 0; i < words.size(); ++i) {
         EXPECT_EQ(static_cast<int16_t>(Le16(b, 44 + 2 * i)), words[i]);
     }
-}
-
-TEST_F(SampleFileTest, ReadsBackWhatItWrote) {
-    ASSERT_TRUE(SampleFile::Write(folder / "a.wav", words));
-    EXPECT_EQ(SampleFile::Read(folder / "a.wav"), words);
-}
-
-TEST_F(SampleFileTest, SkipsChunksBeforeTheData) {
-    ASSERT_TRUE(SampleFile::Write(folder / "a.wav", words));
-    auto b = Bytes(folder / "a.wav");
-    const std::vector<uint8_t> list{'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
-    b.insert(b.begin() + 36, list.begin(), list.end());
-    Put(folder / "b.wav", b);
-    EXPECT_EQ(SampleFile::Read(folder / "b.wav"), words);
 }
 
 TEST_F(SampleFileTest, RefusesWhatItCannotPlay) {
@@ -116,7 +95,7 @@ TEST_F(SampleFileTest, TheBankNamesMissingAndDamagedSampleFiles) {
     ASSERT_TRUE(SampleFile::Write(folder / "boom.wav", words));
     ASSERT_TRUE(SampleFile::Write(folder / "snare.wav", words));
     Put(folder / "boomi.wav", {'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e'});
-    const std::vector<SampleBank::Problem> problems = SampleBank::Check(folder);
+    const std::vector<SampleBank::Problem> problems = SampleBank::Check(folder.path);
     EXPECT_EQ(problems, (std::vector<SampleBank::Problem>{{"boomi.wav", "damaged"},
                                                           {"bassdrum.wav", "missing"}}));
     EXPECT_NE(SampleBank::Describe(problems).find("boomi.wav (damaged), bassdrum.wav (missing)"),

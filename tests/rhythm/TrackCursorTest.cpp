@@ -40,49 +40,6 @@ TEST(TrackCursor, TextWithEveryConstructPlaysItsTable) {
     EXPECT_DOUBLE_EQ(next[11].tempo, 1.10);
 }
 
-TEST(TrackCursor, PresetsPlayTheirSymbolsAndRestartThePass) {
-    struct Case {
-        const char* text;
-        int duration;
-        const char* pass;
-    };
-    for (const Case& c : {
-             Case{"8 xx xx xx xx", 8, "xxxxxxxx"},
-             Case{"8 x'x'x'x'", 8, "x'x'x'x'"},
-             Case{"12 x''x''x''x''", 12, "x''x''x''x''"},
-             Case{"16 x'''x'''x'''x'''", 16, "x'''x'''x'''x'''"},
-             Case{"24 x'''''x'''''x'''''x'''''", 24, "x'''''x'''''x'''''x'''''"},
-             Case{"8x^x^x^xx", 8, "x^x^x^xx"},
-         }) {
-        CTrackList track = Accepted(c.text);
-        const auto length = static_cast<int>(std::string(c.pass).size());
-        std::string played;
-        for (int i = 0; i < length; ++i) {
-            const CursorStep step = Step(track);
-            played += step.sound;
-            EXPECT_EQ(step.duration, c.duration) << c.text;
-            EXPECT_FALSE(step.endReach) << c.text;
-        }
-        EXPECT_EQ(played, c.pass);
-        const CursorStep restart = Step(track);
-        EXPECT_TRUE(restart.endReach) << c.text;
-        EXPECT_EQ(restart.sound, std::string(1, c.pass[0])) << c.text;
-        EXPECT_EQ(restart.duration, c.duration) << c.text;
-    }
-}
-
-TEST(TrackCursor, NinthStepOfEighthsRestartsWithPositionAfterTheFirstSymbol) {
-    CTrackList track = Accepted("8 xx xx xx xx");
-    for (int i = 0; i < 8; ++i) {
-        track.StepForward();
-    }
-    const CursorStep ninth = Step(track);
-    EXPECT_EQ(ninth.sound, "x");
-    EXPECT_EQ(ninth.duration, 8);
-    EXPECT_TRUE(ninth.endReach);
-    EXPECT_EQ(ninth.pos, 4);
-}
-
 TEST(TrackCursor, EndlessGroupHoldsTheCursorUnlessNoInfinite) {
     CTrackList endless = Accepted(DefaultRhythm);
     for (int i = 0; i < 20 + 10000; ++i) {
@@ -110,14 +67,6 @@ TEST(TrackCursor, NestedGroupsRepeatInnerGroupOnEveryOuterPass) {
     track.StepForward();
     EXPECT_TRUE(track.EndReach());
     EXPECT_EQ(track.CurSound(), "x");
-}
-
-TEST(TrackCursor, EightLevelsOfGroupsMultiplyTheirPasses) {
-    CTrackList track = Accepted("4 ((((((((x))))))))");
-    for (int i = 0; i < 256; ++i) {
-        ASSERT_FALSE(Step(track).endReach) << i;
-    }
-    EXPECT_TRUE(Step(track).endReach);
 }
 
 TEST(TrackCursor, GroupCountsAndTheirDefaults) {
@@ -197,18 +146,6 @@ TEST(TrackCursor, InformationTexts) {
     EXPECT_TRUE(passes[2].endReach);
 }
 
-TEST(TrackCursor, IgnoredCharacters) {
-    CTrackList track = Accepted("4 ab+ c0 x X \xc3\xa9 ' # ^ .");
-    const std::vector<CursorStep> steps = Steps(track, 6);
-    std::string sounds;
-    for (const CursorStep& step : steps) {
-        sounds += step.sound;
-        EXPECT_EQ(step.duration, 4);
-        EXPECT_EQ(step.tempo, 0.0);
-    }
-    EXPECT_EQ(sounds, "xX'#^.");
-}
-
 TEST(TrackCursor, OnStartRestartsAtTheBodyStart) {
     CTrackList track = Accepted("T>8 /a/ (x')3 x<");
     const std::vector<CursorStep> first = Steps(track, 4);
@@ -218,59 +155,6 @@ TEST(TrackCursor, OnStartRestartsAtTheBodyStart) {
     EXPECT_EQ(track.CurDuration(), 4);
     EXPECT_EQ(track.CurInfo(), "");
     EXPECT_EQ(Steps(track, 4), first);
-}
-
-// Push, a look-ahead of k steps and Pop must leave the following steps exactly as they would be
-// without the look-ahead.
-void ExpectTransparentLookAhead(const std::string& text, bool noInfinite) {
-    for (int k = 0; k <= 40; ++k) {
-        CTrackList plain = Accepted(text);
-        CTrackList looking = Accepted(text);
-        ASSERT_EQ(plain.LastCheck(), 1) << text;
-        plain.NoInfinite(noInfinite);
-        looking.NoInfinite(noInfinite);
-        for (int i = 0; i < 120; ++i) {
-            looking.Push();
-            for (int j = 0; j < k; ++j) {
-                looking.StepForward();
-            }
-            looking.Pop();
-            ASSERT_EQ(Step(looking), Step(plain)) << text << " k=" << k << " step " << i;
-        }
-    }
-}
-
-TEST(TrackCursorLookAhead, PopRestoresTheGroupStarts) {
-    CTrackList track = Accepted("4 ((x)2 ('')1)2");
-    EXPECT_EQ(Step(track).sound, "x");
-    track.Push();
-    for (int i = 0; i < 3; ++i) {
-        track.StepForward();
-    }
-    track.Pop();
-    EXPECT_EQ(Step(track).sound, "x");
-    EXPECT_EQ(Sounds(track, 3), "''x");
-}
-
-TEST(TrackCursorLookAhead, AnyLengthIsTransparent) {
-    for (const std::string& text :
-         {std::string("4 ((x)2 ('')1)2"), DefaultRhythm,
-          std::string("Scale>8 /slow/ (x'x')3 /faster/ +10 4 #^<coda"), std::string("4 (x(x'))"),
-          std::string("8 (x (^')3 x)0 /a/ x."), std::string("4 (x (x')3 (^ (#.)2)2 (x)1)3 /t"),
-          std::string("16 ((x'')2 (^)3 ((#)2 (X)2)2)"), std::string("4 ((((((((x))))))))")}) {
-        ExpectTransparentLookAhead(text, false);
-        ExpectTransparentLookAhead(text, true);
-    }
-}
-
-TEST(TrackCursorLookAhead, SecondPushOverwritesTheFirst) {
-    CTrackList track = Accepted("8 x'x^x'x#");
-    track.Push();
-    Steps(track, 3);
-    track.Push();
-    Steps(track, 2);
-    track.Pop();
-    EXPECT_EQ(Step(track).sound, "^");
 }
 
 // Positions and bookmarks that no accepted text produces must not read outside the text or hang.

@@ -110,42 +110,6 @@ TEST_F(SettingsStoreTest, KeysThatLookAlikeStayApart) {
     EXPECT_EQ(copy.Read("Mixer", "mix/_wave", "absent"), "absent");
 }
 
-TEST_F(SettingsStoreTest, ValuesComeBackByteForByte) {
-    const std::vector<std::string> values{
-        "4 xxxx (xxxx xxxx xxxx xxxx)0  ",
-        "  leading and trailing blanks  ",
-        "commas, semicolons; equals = hash # [brackets]",
-        "\"quoted\" and \\backslash\\",
-        "@Variant(not really)",
-        "@",
-        "line\r\nbreaks\n",
-        "Gr\xC3\xBC\xC3\x9F"
-        "e",
-        "Latin-1 \xE4\xF6\xFC and \0 nul"s,
-        "",
-        std::string(5000, 'x'),
-    };
-    {
-        QtSettingsStore store(Path());
-        for (size_t i = 0; i < values.size(); ++i) {
-            store.Write("Rhithm", "sav" + std::to_string(i), values[i]);
-        }
-    }
-    QtSettingsStore copy = FromCopyOnDisk("copy.conf");
-    for (size_t i = 0; i < values.size(); ++i) {
-        EXPECT_EQ(copy.Read("Rhithm", "sav" + std::to_string(i), "absent"), values[i]) << i;
-    }
-}
-
-TEST_F(SettingsStoreTest, AnAbsentKeyGivesTheDefault) {
-    QtSettingsStore store(Path());
-    EXPECT_EQ(store.Read("Time", "TotalTime", "0"), "0");
-    EXPECT_EQ(store.Read("Rhithm", "sav65", ""), "");
-    store.Write("Rhithm", "sav65", "4 xxxx  ");
-    EXPECT_EQ(store.Read("Rhithm", "sav83", "none"), "none");
-    EXPECT_EQ(store.Read("Time", "sav65", "none"), "none");
-}
-
 TEST_F(SettingsStoreTest, AWriteReplacesTheValueOnDiskAtOnceThroughANewFile) {
     QtSettingsStore store(Path());
     store.Write("Time", "TotalTime", "10");
@@ -158,19 +122,6 @@ TEST_F(SettingsStoreTest, AWriteReplacesTheValueOnDiskAtOnceThroughANewFile) {
     EXPECT_NE(Inode(Path()), before);
     EXPECT_EQ(QDir(QString::fromStdString(Path("Pulsara"))).entryList(QDir::Files),
               QStringList{"Pulsara.conf"});
-}
-
-TEST_F(SettingsStoreTest, TheFileIsAnIniFileWithOneGroupPerSection) {
-    {
-        QtSettingsStore store(Path());
-        store.Write("Time", "TotalTime", "60");
-        store.Write("Mixer", "mix/_main", "5");
-        store.Write("Mixer", "mix<_wave", "6");
-    }
-    const std::string text = ReadFile(Path());
-    EXPECT_NE(text.find("[Time]\nTotalTime=60\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("[Mixer]\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("mix%3C_wave=6\n"), std::string::npos) << text;
 }
 
 TEST_F(SettingsStoreTest, TheUsersFileFollowsTheXdgConfigFolder) {
@@ -238,17 +189,6 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeOpenedReadsAsDefaultsAndIgnoresWrites
     EXPECT_EQ(blocked.Read("Mixer", "mix/_main", ""), "");
     blocked.Write("Mixer", "mix/_main", "3");
     EXPECT_EQ(ReadFile(Path("plain")), "not a folder");
-}
-
-TEST_F(SettingsStoreTest, AFileWithoutReadPermissionReadsAsDefaults) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not bind the superuser";
-    }
-    WriteFile(Path(), "[Time]\nTotalTime=77\n");
-    chmod(Path().c_str(), 0);
-    QtSettingsStore store(Path());
-    EXPECT_EQ(store.Read("Time", "TotalTime", "0"), "0");
-    chmod(Path().c_str(), 0600);
 }
 
 } // namespace

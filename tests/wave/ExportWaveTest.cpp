@@ -83,15 +83,6 @@ TEST_F(ExportWave, RendererExistsOnlyDuringTheExportAndLeavesTheBeatsCursorAlone
     EXPECT_FALSE(metron.Track().NoInfinite());
 }
 
-TEST_F(ExportWave, TempoIsReadOnceAtTheStart) {
-    metron.BPM(120);
-    metron.Track().Rhithm("8 xx xx xx xx");
-    log.onProgress = [&] { metron.BPM(60); };
-    ASSERT_TRUE(metron.ExportWave(File("take.wav")).Ok());
-    EXPECT_EQ(WaveFile(out / "take.wav").DataSize(), 176400u);
-    EXPECT_EQ(metron.BPM(), 60);
-}
-
 TEST_F(ExportWave, EngineWhoseTempoWasNeverSetReportsTempoZero) {
     metron.Track().Rhithm("8 xx xx");
     const WaveOutcome outcome = metron.ExportWave(File("take.wav"));

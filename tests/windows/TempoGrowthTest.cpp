@@ -123,14 +123,4 @@ TEST(TempoGrowthCurve, TheSliderBendsTheCurve) {
     }
 }
 
-TEST(TempoGrowthCurve, EachDrawingReplacesThePrevious) {
-    RecordingSurface surface;
-    TempoGrowth::DrawCurve(surface, 10);
-    TempoGrowth::DrawCurve(surface, 30);
-    EXPECT_EQ(surface.clearCount, 2);
-    const std::vector<Circle> dots = Dots(surface);
-    ASSERT_EQ(dots.size(), 11u);
-    EXPECT_NEAR(dots[5].centreY, 100 - 80 * std::pow(0.5, 3.0), 1e-9);
-}
-
 } // namespace

@@ -28,11 +28,6 @@ std::vector<std::string> Plan(const TempoList::Input& input) {
     return LinesOf(TempoList::Lines(input));
 }
 
-// The total column of a line with Sum ticked: what follows the five blanks.
-std::string TotalOf(const std::string& line) {
-    return line.substr(line.rfind("     ") + 5);
-}
-
 TEST(TempoListPlan, TheInitialValuesGiveAHundredLines) {
     const std::vector<std::string> lines = Plan({});
     ASSERT_EQ(lines.size(), 100u);
@@ -68,25 +63,6 @@ TEST(TempoListPlan, DecimalTimesInThePatternWithoutLeadingZeros) {
 
     input.decimalSeparator = ",";
     EXPECT_EQ(Plan(input)[0], "105    ,5");
-}
-
-TEST(TempoListPlan, ClearingIntLeavesTheTotalColumnAlone) {
-    TempoList::Input input;
-    input.Step = 5;
-    input.Coof1 = 0.1;
-    input.Coof2 = 1.5;
-    input.Plus = 0;
-    input.Sum = true;
-    const std::vector<std::string> whole = Plan(input);
-    input.Int = false;
-    const std::vector<std::string> decimals = Plan(input);
-    ASSERT_EQ(whole.size(), decimals.size());
-    for (std::size_t n = 0; n < whole.size(); ++n) {
-        EXPECT_EQ(TotalOf(whole[n]), TotalOf(decimals[n])) << n;
-    }
-    // 0.5^1.5 = 0.35…, 1^1.5 = 1, 1.5^1.5 = 1.84…: whole parts 0, 1, 1.
-    EXPECT_EQ(decimals[0], "105    .35     0");
-    EXPECT_EQ(decimals[2], "115    1.84     2");
 }
 
 TEST(TempoListPlan, StepsThatReachTwoHundredAndStepsThatDoNot) {

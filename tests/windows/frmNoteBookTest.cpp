@@ -1,8 +1,8 @@
 // The notebook window: what it reads when opened, writes when closed, and does when it cannot.
 #include "frmNoteBook.h"
 
-#include "fakes/TempFolder.h"
 #include "fakes/ScriptedDialogs.h"
+#include "fakes/TempFolder.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -23,22 +23,6 @@ protected:
     TempFolder folder;
 };
 
-TEST_F(frmNoteBookTest, CaptionLookAndTheBoxFillingTheWindow) {
-    const auto form = Open();
-    EXPECT_EQ(form->windowTitle(), "Notebook");
-    EXPECT_TRUE(form->isWindow());
-    EXPECT_EQ(form->size(), QSize(552, 373));
-    EXPECT_EQ(form->tx.geometry(), QRect(0, 0, 552, 373));
-    EXPECT_EQ(form->palette().color(QPalette::Window), QColor(255, 224, 192));
-    EXPECT_TRUE(QFontInfo(form->tx.font()).fixedPitch());
-    EXPECT_DOUBLE_EQ(form->tx.font().pointSizeF(), 9.75);
-    EXPECT_EQ(form->FilePath(), folder / "notebook.txt");
-
-    form->resize(700, 250);
-    QApplication::processEvents();
-    EXPECT_EQ(form->tx.geometry(), QRect(0, 0, 700, 250));
-}
-
 TEST_F(frmNoteBookTest, FirstUseOpensEmptyAndClosingCreatesTheFile) {
     const auto form = Open();
     EXPECT_TRUE(form->tx.toPlainText().isEmpty());
@@ -46,28 +30,6 @@ TEST_F(frmNoteBookTest, FirstUseOpensEmptyAndClosingCreatesTheFile) {
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(folder.Bytes("notebook.txt"), "\"\"\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(frmNoteBookTest, TwoLinesComeBackAfterClosingAndOpening) {
-    {
-        const auto form = Open();
-        form->tx.setPlainText(QStringLiteral("Scales at 80\nArpeggios at 96"));
-        EXPECT_TRUE(form->close());
-    }
-    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"Scales at 80\r\nArpeggios at 96\"\r\n");
-    const auto again = Open();
-    EXPECT_EQ(again->tx.toPlainText(), "Scales at 80\nArpeggios at 96");
-}
-
-TEST_F(frmNoteBookTest, NotesWithQuotesComeBackWhole) {
-    const QString notes = QStringLiteral("\"Hanon\" No. 1, \u00e9tude\n\"\"\nlast \"");
-    {
-        const auto form = Open();
-        form->tx.setPlainText(notes);
-        EXPECT_TRUE(form->close());
-    }
-    const auto again = Open();
-    EXPECT_EQ(again->tx.toPlainText(), notes);
 }
 
 TEST_F(frmNoteBookTest, AnUnwritableFolderIsReportedAndTheNotesStayOpen) {
@@ -93,30 +55,6 @@ TEST_F(frmNoteBookTest, AnUnwritableFolderIsReportedAndTheNotesStayOpen) {
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(folder.Bytes("blocked/notebook.txt"), "\"Do not lose me\"\r\n");
     EXPECT_EQ(dialogs.messages.size(), 1u);
-}
-
-TEST_F(frmNoteBookTest, ANotebookStillOpenWhenDestroyedKeepsItsNotes) {
-    {
-        const auto form = Open();
-        form->tx.setPlainText(QStringLiteral("typed before the program ended"));
-    }
-    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"typed before the program ended\"\r\n");
-
-    // One never shown, or already closed, leaves the file alone.
-    folder.Put("notebook.txt", "\"kept\"\r\n");
-    {
-        frmNoteBook hidden(dialogs, folder.path);
-        hidden.tx.setPlainText(QStringLiteral("never shown"));
-    }
-    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"kept\"\r\n");
-}
-
-TEST_F(frmNoteBookTest, AnotherEditorsNotesOpenWhole) {
-    folder.Put("notebook.txt", "Scales, then arpeggios\r\nSecond line\r\n");
-    const auto form = Open();
-    EXPECT_EQ(form->tx.toPlainText(), "Scales, then arpeggios\nSecond line\n");
-    EXPECT_TRUE(form->close());
-    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"Scales, then arpeggios\r\nSecond line\r\n\"\r\n");
 }
 
 } // namespace
