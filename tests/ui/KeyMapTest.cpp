@@ -3,7 +3,6 @@
 // own flows are tested with the command classes.
 #include "FormFixture.h"
 #include "NotebookRecovery.h"
-#include "QtSettingsStore.h"
 #include "VirtualKey.h"
 #include "fakes/TempFolder.h"
 
