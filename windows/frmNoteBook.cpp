@@ -6,8 +6,11 @@
 #include "SideWindowLook.h"
 
 #include <QCloseEvent>
+#include <QEventLoop>
+#include <QMetaObject>
 #include <QResizeEvent>
 #include <cstdio>
+#include <future>
 #include <system_error>
 
 namespace {
@@ -54,17 +57,37 @@ void frmNoteBook::Form_Resize() {
 }
 
 bool frmNoteBook::Form_Unload() {
-    const std::optional<NotebookFile::Error> error =
-        NotebookFile::Write(filePath, tx.toPlainText().toStdString());
+    if (saving) {
+        return false;
+    }
+    const std::optional<std::string> error = SaveAside(tx.toPlainText().toStdString());
     if (!error) {
         return true;
     }
-    dialogs.MessageBox("The notes could not be saved in \"" + filePath.string() +
-                           "\": " + error->reason +
+    dialogs.MessageBox("The notes could not be saved in \"" + filePath.string() + "\": " + *error +
                            ".\n\nThe notebook stays open with your notes; close it again once "
                            "the folder can be written, or copy the notes elsewhere.",
                        "Notebook", MessageIcon::Exclamation);
     return false;
+}
+
+// A disk kept busy may take a second to sync the file; the window's thread, which also plays the
+// beat, goes on delivering its events meanwhile.
+std::optional<std::string> frmNoteBook::SaveAside(const std::string& notes) {
+    saving = true;
+    QEventLoop waiting;
+    std::future<std::optional<NotebookFile::Error>> written =
+        std::async(std::launch::async, [this, notes, &waiting] {
+            std::optional<NotebookFile::Error> error = NotebookFile::Write(filePath, notes);
+            QMetaObject::invokeMethod(
+                &waiting, [&waiting] { waiting.quit(); }, Qt::QueuedConnection);
+            return error;
+        });
+    // The loop also ends when the program is asked to end; the write is then waited for here.
+    waiting.exec();
+    const std::optional<NotebookFile::Error> error = written.get();
+    saving = false;
+    return error ? std::optional<std::string>(error->reason) : std::nullopt;
 }
 
 void frmNoteBook::CloseForExit() {

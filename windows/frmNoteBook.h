@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 // The player's notebook, a window of its own with one text box filling it. The notes live in
 // "notebook.txt" in the folder given at creation: read when the window is created, written when it
@@ -21,7 +23,8 @@ public:
     frmNoteBook(const frmNoteBook&) = delete;
     frmNoteBook& operator=(const frmNoteBook&) = delete;
 
-    // Writes the notes; on failure tells the user and returns false.
+    // Writes the notes; on failure tells the user and returns false. The file is written and
+    // synced on a thread of its own while the window's events (the beat among them) go on.
     bool Form_Unload();
     // Closes for an end that nobody can be asked about (a signal, the end of the session): the
     // notes go to their file, or else to a recovery file whose name is said on stderr, and the
@@ -40,10 +43,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Writes the notes on a thread of their own and lets the window's events run meanwhile.
+    std::optional<std::string> SaveAside(const std::string& notes);
+
     void Form_Load();
     void Form_Resize();
 
     Dialogs& dialogs;
     std::filesystem::path filePath;
     std::filesystem::path recoveryFolder;
+    // A save is under way: a second close waits for it to end.
+    bool saving = false;
 };

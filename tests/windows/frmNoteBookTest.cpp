@@ -23,10 +23,16 @@ protected:
     TempFolder folder;
 };
 
-TEST_F(frmNoteBookTest, FirstUseOpensEmptyAndClosingCreatesTheFile) {
+// The file is written and synced aside while the window's events, the beat's timer among them, go
+// on: an event waiting when the notebook closes is delivered before the close returns.
+TEST_F(frmNoteBookTest, FirstUseOpensEmptyAndClosingCreatesTheFileWhileEventsGoOn) {
     const auto form = Open();
     EXPECT_TRUE(form->tx.toPlainText().isEmpty());
+    bool delivered = false;
+    QMetaObject::invokeMethod(
+        form.get(), [&delivered] { delivered = true; }, Qt::QueuedConnection);
     EXPECT_TRUE(form->close());
+    EXPECT_TRUE(delivered);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(folder.Bytes("notebook.txt"), "\"\"\r\n");
     EXPECT_TRUE(dialogs.messages.empty());
