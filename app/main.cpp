@@ -18,6 +18,7 @@
 #include <QSessionManager>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 int main(int argc, char** argv) {
     if (const auto answered = CommandLine::Answer(argc, argv)) {
@@ -31,12 +32,13 @@ int main(int argc, char** argv) {
     UserNotices notices(dialogs);
     // The sound stream's frames are the beat's clock; without a stream the steady clock is.
     FrameClock ticks;
-    StreamOutput sound(ticks, &StreamOutput::OpenDefaultSink, SampleBank::Load(DataFolder()));
+    SampleBank samples = SampleBank::Load(DataFolder());
+    notices.Say(SampleBank::Describe(samples.Problems()));
+    StreamOutput sound(ticks, &StreamOutput::OpenDefaultSink, std::move(samples));
     if (!sound.IsOpen()) {
         notices.Say("No audio output could be opened: " + sound.Problem() +
                     ". Pulsara plays silently.");
     }
-    notices.Say(SampleBank::Describe(SampleBank::Check(DataFolder())));
     // The file is written on a thread of its own, so that the beat never waits for the disk.
     QtSettingsStore settingsFile;
     const std::string settingsPath = settingsFile.FilePath();

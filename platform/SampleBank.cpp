@@ -14,19 +14,19 @@ SampleBank SampleBank::Load(const std::filesystem::path& folder,
     std::vector<Sample> loaded;
     for (const std::string_view name : names) {
         auto words = SampleFile::Read(folder / name);
-        loaded.push_back({std::string(name), words ? std::move(*words) : std::vector<int16_t>{}});
+        std::error_code error;
+        const bool present = std::filesystem::exists(folder / name, error);
+        loaded.push_back(
+            {std::string(name), words ? std::move(*words) : std::vector<int16_t>{}, present});
     }
     return SampleBank(std::move(loaded));
 }
 
-std::vector<SampleBank::Problem> SampleBank::Check(const std::filesystem::path& folder) {
+std::vector<SampleBank::Problem> SampleBank::Problems() const {
     std::vector<Problem> problems;
-    for (const std::string_view name : RhythmSounds::Files) {
-        std::error_code error;
-        if (!std::filesystem::exists(folder / name, error)) {
-            problems.push_back({std::string(name), "missing"});
-        } else if (const auto words = SampleFile::Read(folder / name); !words || words->empty()) {
-            problems.push_back({std::string(name), "damaged"});
+    for (const Sample& sample : samples) {
+        if (sample.words.empty()) {
+            problems.push_back({sample.name, sample.present ? "damaged" : "missing"});
         }
     }
     return problems;

@@ -15,6 +15,8 @@ public:
     struct Sample {
         std::string name;
         std::vector<int16_t> words;
+        // The file was there when the bank was loaded, readable or not.
+        bool present = true;
     };
 
     SampleBank() = default;
@@ -27,8 +29,8 @@ public:
         std::string what;
         bool operator==(const Problem&) const = default;
     };
-    // The four sample files in the folder that are missing or cannot be read as samples.
-    static std::vector<Problem> Check(const std::filesystem::path& folder);
+    // The sample files of the bank that were missing or could not be read as samples.
+    std::vector<Problem> Problems() const;
     // One sentence for the user about them; empty when there are none.
     static std::string Describe(const std::vector<Problem>& problems);
 

@@ -95,7 +95,7 @@ TEST_F(SampleFileTest, TheBankNamesMissingAndDamagedSampleFiles) {
     ASSERT_TRUE(SampleFile::Write(folder / "boom.wav", words));
     ASSERT_TRUE(SampleFile::Write(folder / "snare.wav", words));
     Put(folder / "boomi.wav", {'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e'});
-    const std::vector<SampleBank::Problem> problems = SampleBank::Check(folder.path);
+    const std::vector<SampleBank::Problem> problems = SampleBank::Load(folder.path).Problems();
     EXPECT_EQ(problems, (std::vector<SampleBank::Problem>{{"boomi.wav", "damaged"},
                                                           {"bassdrum.wav", "missing"}}));
     EXPECT_NE(SampleBank::Describe(problems).find("boomi.wav (damaged), bassdrum.wav (missing)"),
