@@ -1,6 +1,7 @@
 #include "AlsaSink.h"
 
 #include "RealTimePriority.h"
+#include "SampleFile.h"
 
 #include <alsa/asoundlib.h>
 #include <vector>
@@ -30,10 +31,13 @@ std::unique_ptr<AlsaSink> AlsaSink::Open(const std::string& device, int32_t buff
         problem = "no sound device could be opened: " + std::string(snd_strerror(error));
         return nullptr;
     }
-    const auto latencyUs = static_cast<unsigned>(bufferFrames * 1000000LL / 44100);
+    const auto latencyUs =
+        static_cast<unsigned>(bufferFrames * 1000000LL / SampleFile::FramesPerSecond);
     for (const int32_t channels : {1, 2}) {
-        error = snd_pcm_set_params(opened, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
-                                   static_cast<unsigned>(channels), 44100, 1, latencyUs);
+        error =
+            snd_pcm_set_params(opened, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
+                               static_cast<unsigned>(channels),
+                               static_cast<unsigned>(SampleFile::FramesPerSecond), 1, latencyUs);
         if (error == 0) {
             return std::make_unique<AlsaSink>(opened, channels, requestFrames);
         }

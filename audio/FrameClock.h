@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SampleFile.h"
 #include "TickSource.h"
 
 #include <atomic>
@@ -22,7 +23,7 @@
 class FrameClock final : public TickSource {
 public:
     using Clock = std::chrono::steady_clock;
-    static constexpr double FramesPerMs = 44.1;
+    static constexpr double FramesPerMs = SampleFile::FramesPerSecond / 1000.0;
     // A report this far off the time is a stream that stood still or skipped, not the trembling
     // of its requests: the frames are moved under the time instead.
     static constexpr double StallMs = 100.0;

@@ -1,5 +1,7 @@
 #include "PulseSink.h"
 
+#include "SampleFile.h"
+
 #include <pulse/error.h>
 #include <pulse/pulseaudio.h>
 #include <sys/eventfd.h>
@@ -7,7 +9,7 @@
 
 namespace {
 
-constexpr double FramesPerUs = 44100.0 / 1e6;
+constexpr double FramesPerUs = SampleFile::FramesPerSecond / 1e6;
 constexpr std::size_t BytesPerFrame = 2;
 
 // The program waits for none of its requests to the server: it only lets go of each.
@@ -72,7 +74,8 @@ bool PulseSink::Connect(int32_t bufferFrames, int32_t requestFrames, std::string
     pa_threaded_mainloop_lock(loop);
     bool ready = WaitUntilReady(problem);
     if (ready) {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 1};
+        const pa_sample_spec spec{PA_SAMPLE_S16LE,
+                                  static_cast<uint32_t>(SampleFile::FramesPerSecond), 1};
         const auto bytes = [](int32_t frames) {
             return static_cast<uint32_t>(frames) * static_cast<uint32_t>(BytesPerFrame);
         };

@@ -16,7 +16,6 @@
 // cuts off the one still sounding.
 class SamplePlayer {
 public:
-    static constexpr double FramesPerSecond = 44100.0;
     // The cut-off sample is faded out over this many frames instead of stopping dead, which would
     // click.
     static constexpr int32_t FadeFrames = 64;
