@@ -87,17 +87,11 @@ bool StreamOutput::Fill(std::span<int16_t> out, int32_t channels) {
     if (quietFrames < LingerFrames) {
         return true;
     }
+    quietFrames = 0;
     state.store(Idle);
     // A request that came in while the stream was falling asleep: it was placed on the running
     // stream's frames, and the stream goes on. If the main thread saw the stream asleep first, it
     // laid the frames afresh and wakes it.
-    if (!player.Quiet()) {
-        int idle = Idle;
-        if (state.compare_exchange_strong(idle, Running)) {
-            quietFrames = 0;
-            return true;
-        }
-    }
-    quietFrames = 0;
-    return false;
+    int idle = Idle;
+    return !player.Quiet() && state.compare_exchange_strong(idle, Running);
 }
