@@ -4,6 +4,7 @@
 #include <chrono>
 #include <poll.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -37,7 +38,9 @@ XServer::XServer(const std::string& screenFolder) {
         }
     }
     close(ends[0]);
-    if (number.find('\n') != std::string::npos) {
-        display = ":" + number.substr(0, number.find('\n'));
+    if (const auto end = number.find('\n'); end != std::string::npos) {
+        number.resize(end);
+        number.insert(number.begin(), ':');
+        display = std::move(number);
     }
 }

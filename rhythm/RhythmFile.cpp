@@ -136,8 +136,10 @@ bool WriteAll(int fd, std::string_view bytes) {
 std::string TemporaryName(const std::filesystem::path& target) {
     std::random_device random;
     const auto tag = (static_cast<unsigned long long>(random()) << 32) ^ random();
-    const std::filesystem::path name =
-        "." + target.filename().string() + ".tmp" + std::to_string(tag);
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".tmp";
+    name += std::to_string(tag);
     return (target.parent_path() / name).string();
 }
 

@@ -8,8 +8,12 @@
 namespace {
 
 std::filesystem::path Candidate(const std::filesystem::path& folder, int number) {
-    const std::string suffix = number == 1 ? std::string() : "-" + std::to_string(number);
-    return folder / (std::string(NotebookRecovery::Stem) + suffix + ".txt");
+    std::string name(NotebookRecovery::Stem);
+    if (number != 1) {
+        name += '-';
+        name += std::to_string(number);
+    }
+    return folder / (name + ".txt");
 }
 
 } // namespace
