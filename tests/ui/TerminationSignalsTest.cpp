@@ -52,13 +52,6 @@ TEST(TerminationSignalsTest, RestoresThePreviousHandlingAtItsEnd) {
     sigaction(SIGTERM, &before, nullptr);
 }
 
-TEST(TerminationSignalsTest, OnlyOneObjectAtATimeTakesTheSignals) {
-    TerminationSignals first([](int) {});
-    TerminationSignals second([](int) {});
-    EXPECT_TRUE(first.Active());
-    EXPECT_FALSE(second.Active());
-}
-
 using TerminationTest = FormFixture;
 
 TEST_F(TerminationTest, SigtermClosesTheWindowLikeTheCloseBox) {
