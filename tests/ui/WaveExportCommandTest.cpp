@@ -71,6 +71,7 @@ TEST_F(WaveExportCommandTest, FailedOrStoppedExportLeavesNoFile) {
         const fs::path target = folder / (stopped ? "take.wav" : "missing-folder/take.wav");
         dialogs.answers.push_back(target.string());
         dialogs.messages.clear();
+        notices.clear();
         metron.PendingEvents([&] {
             if (stopped) {
                 metron.CancelExport();
@@ -78,6 +79,7 @@ TEST_F(WaveExportCommandTest, FailedOrStoppedExportLeavesNoFile) {
         });
         command.Run();
         EXPECT_FALSE(ExportBusy);
+        EXPECT_EQ(notices, (std::vector<bool>{true, false}));
         EXPECT_FALSE(fs::exists(target));
         ASSERT_EQ(dialogs.messages.size(), stopped ? 0u : 1u);
         if (!stopped) {
