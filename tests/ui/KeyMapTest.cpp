@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTimer>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -76,6 +75,7 @@ TEST_F(KeyMapTest, QuickRepeatsOfOneKeyChainUntilAnotherKeyOrAPauseOf800Millisec
     }
     ticks.now += 1;
     Key('Q');
+    EXPECT_EQ(form->Metron->BPM(), 20);
     Key('W');
     Key('W');
     EXPECT_EQ(form->Metron->BPM(), 35);
