@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
 #include <cstdlib>
@@ -176,6 +177,34 @@ TEST_F(KeyMapTest, EachKeyAndItsMenuEntryReachTheCommand) {
     // A ramp needs a slot between the first one and its top.
     EXPECT_EQ(Entry(QString::fromUtf8("Even ramp up to tempo memory 2\ttriple tap Keypad 2")),
               nullptr);
+}
+
+// A newcomer finds each command in its group, long families in a submenu, taps before double taps.
+TEST_F(KeyMapTest, MenuGroupsTheEntriesAndListsTheTapsBeforeTheDoubleTaps) {
+    const auto submenu = [](const QMenu& menu, const QString& title) -> QMenu* {
+        for (const QAction* action : menu.actions()) {
+            if (action->menu() != nullptr && action->menu()->title() == title) {
+                return action->menu();
+            }
+        }
+        return nullptr;
+    };
+    QMenu* beat = submenu(form->Commands().Menu(), QStringLiteral("Beat"));
+    ASSERT_NE(beat, nullptr);
+    EXPECT_TRUE(beat->actions().contains(Entry(QStringLiteral("Start / stop the beat\tSpace"))));
+    QMenu* tempo = submenu(form->Commands().Menu(), QStringLiteral("Tempo"));
+    ASSERT_NE(tempo, nullptr);
+    QMenu* memory = submenu(*tempo, QStringLiteral("Tempo memory"));
+    ASSERT_NE(memory, nullptr);
+    QStringList texts;
+    for (const QAction* action : memory->actions()) {
+        if (!action->isSeparator()) {
+            texts << action->text();
+        }
+    }
+    ASSERT_EQ(texts.size(), 9 + 9 + 7);
+    EXPECT_EQ(texts[8], QStringLiteral("Tempo memory 9\tKeypad 9"));
+    EXPECT_EQ(texts[9], QStringLiteral("Store in tempo memory 1\tdouble tap Keypad 1"));
 }
 
 TEST_F(KeyMapTest, ClickingTheDigitsTapsTheTempo) {
