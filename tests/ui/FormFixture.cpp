@@ -2,19 +2,15 @@
 
 #include "Rounding.h"
 
-#include <QColor>
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 
 FormFixture::FormFixture() {
     mixer.AddControl(MixerLineType::Master, MixerControlType::Volume, 0, 65535, 30000);
+    mixer.AddControl(MixerLineType::Wave, MixerControlType::Volume, 0, 65535, 20000);
+    mixer.AddControl(MixerLineType::Microphone, MixerControlType::Volume, 0, 65535, 10000);
     // The microphone comes muted from the last run.
     mixer.AddControl(MixerLineType::Microphone, MixerControlType::Mute, 0, 1, 1);
-}
-
-void FormFixture::SetUp() {
-    form = std::make_unique<FormMain>(services, values);
 }
 
 bool FormFixture::WakeNext() {
@@ -33,13 +29,10 @@ bool FormFixture::WakeNext() {
 
 void FormFixture::Run(int32_t milliseconds) {
     const int32_t end = ticks.now + milliseconds;
-    const auto nextWithin = [&] {
-        const TickTimer* timers[] = {&form->BeatTimer(), &form->Display.ShowTimer()};
-        return std::any_of(std::begin(timers), std::end(timers), [&](const TickTimer* timer) {
-            return timer->Armed() && TickTimer::Until(timer->Target(), end) <= 0;
-        });
+    const auto dueWithin = [&](const TickTimer& timer) {
+        return timer.Armed() && TickTimer::Until(timer.Target(), end) <= 0;
     };
-    while (nextWithin() && WakeNext()) {
+    while ((dueWithin(form->BeatTimer()) || dueWithin(form->Display.ShowTimer())) && WakeNext()) {
     }
     ticks.now = end;
 }
@@ -51,32 +44,6 @@ bool FormFixture::NextBeat() {
     while (TicksBetween(start, ticks.now) < 60000 && WakeNext()) {
         if (form->Display.SwingStartTick != before || form->KeyState.SwingCount != beatsBefore) {
             return true;
-        }
-    }
-    return false;
-}
-
-std::string FormFixture::MicMuteWrite(int value) const {
-    const auto* control =
-        const_cast<FakeMixerDevice&>(mixer).Find(MixerLineType::Microphone, MixerControlType::Mute);
-    return "Set " + std::to_string(control->description.controlId) + " " + std::to_string(value);
-}
-
-int FormFixture::BallTop(const QImage& picture) {
-    for (int y = 0; y < 84; ++y) {
-        if (QColor(picture.pixel(15, y)) != FormMain::BackColour) {
-            return y;
-        }
-    }
-    return -1;
-}
-
-bool FormFixture::AnythingDrawn(const QImage& picture) {
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            if (QColor(picture.pixel(x, y)) != FormMain::BackColour) {
-                return true;
-            }
         }
     }
     return false;

@@ -9,8 +9,6 @@
 #include "fakes/RecordingSoundOutput.h"
 #include "fakes/ScriptedDialogs.h"
 
-#include <QImage>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -41,7 +39,7 @@ class FormFixture : public ::testing::Test {
 protected:
     FormFixture();
 
-    void SetUp() override;
+    void SetUp() override { form = std::make_unique<FormMain>(services, values); }
 
     // Moves the clock to the window's next timer and fires it, as the event loop would; false when
     // no timer is armed.
@@ -51,16 +49,9 @@ protected:
     // Runs until the next main beat shows; false if none came within a minute.
     bool NextBeat();
     void SwitchOn() { form->Metron->Enable(true); }
-
     bool MicrophoneMuted() {
         return mixer.Value(MixerLineType::Microphone, MixerControlType::Mute) == 1;
     }
-    std::string MicMuteWrite(int value) const;
-
-    // The topmost row of the ball in the ball box, -1 when nothing is drawn above the floor.
-    static int BallTop(const QImage& picture);
-    // Whether anything but the background shows in a picture.
-    static bool AnythingDrawn(const QImage& picture);
 
     ManualTickSource ticks{1000};
     RecordingSoundOutput sound;

@@ -1,229 +1,304 @@
-// The main window's key handler: quick repeats of one key, which key reaches which command, and
-// the window-level flows (busy export, side windows, closing with open notes). The commands'
+// The main window's key handler: quick repeats of one key, which key and which menu entry reach
+// which command, and the window-level flows (busy export, closing with open notes). The commands'
 // own flows are tested with the command classes.
 #include "FormFixture.h"
 #include "NotebookRecovery.h"
 #include "VirtualKey.h"
 #include "fakes/TempFolder.h"
+#include "frmTempo.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <optional>
+#include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// The per-user data folder for the length of a test, so that the notebook lives in folder/Pulsara
-// and never among the notes of the user running the tests.
-class DataHome {
-public:
-    explicit DataHome(const fs::path& folder) {
-        if (const char* value = std::getenv("XDG_DATA_HOME")) {
-            previous = value;
-        }
-        setenv("XDG_DATA_HOME", folder.c_str(), 1);
-    }
-    ~DataHome() {
-        if (previous) {
-            setenv("XDG_DATA_HOME", previous->c_str(), 1);
-        } else {
-            unsetenv("XDG_DATA_HOME");
-        }
-    }
-    DataHome(const DataHome&) = delete;
-    DataHome& operator=(const DataHome&) = delete;
-
-private:
-    std::optional<std::string> previous;
-};
+using K = VirtualKey;
 
 class KeyMapTest : public FormFixture {
 protected:
-    KeyMapTest() {
-        mixer.AddControl(MixerLineType::Wave, MixerControlType::Volume, 0, 65535, 20000);
-        mixer.AddControl(MixerLineType::Microphone, MixerControlType::Volume, 0, 65535, 10000);
-    }
-
     // One key event, then the clock moves on by gap milliseconds.
     void Key(int32_t code, int32_t gap = 100, int32_t shift = 0) {
         form->Form_KeyDown(code, shift);
         ticks.now += gap;
     }
-    // One key event well apart from the one before, so that it is a first press.
-    void Tap(int32_t code, int32_t shift = 0) {
-        ticks.now += 5000;
-        Key(code, 100, shift);
+    void QtKey(int qtKey, bool autoRepeat, int32_t gap) {
+        QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, QString(), autoRepeat);
+        QApplication::sendEvent(form.get(), &press);
+        ticks.now += gap;
+    }
+    QAction* Entry(const QString& text) {
+        for (QAction* action : form->Commands().Menu().findChildren<QAction*>()) {
+            if (action->text() == text) {
+                return action;
+            }
+        }
+        return nullptr;
     }
     int32_t Level(MixerLineType line) { return mixer.Value(line, MixerControlType::Volume); }
-    fs::path Notes() const { return folder.path / "Pulsara" / "notebook.txt"; }
-
-    TempFolder folder;
+    // What the commands of the key map change, as name=value; pairs.
+    std::string State() {
+        const CMetronome& m = *form->Metron;
+        std::ostringstream s;
+        s << "on=" << m.Enable() << ";bpm=" << m.BPM() << ";pause=" << m.Pause()
+          << ";rate=" << m.AcelValue() << ";rhythm=" << m.Track().Rhithm()
+          << ";master=" << Level(MixerLineType::Master) << ";wave=" << Level(MixerLineType::Wave)
+          << ";mic=" << Level(MixerLineType::Microphone) << ";muted=" << MicrophoneMuted()
+          << ";presetB=" << settings.Read("Mixer", "mixB_main", "")
+          << ";memory1=" << values.TempoMemory[0] << ";last=" << values.LastSlot
+          << ";slotA=" << settings.Read("Rhithm", "sav65", "")
+          << ";saves=" << dialogs.fileRequests.size()
+          << ";time=" << form->Clock->TotalTime() + form->Clock->TimeFromBegin()
+          << ";frozen=" << form->Clock->Freeze() << ";display=" << form->DisplayMode
+          << ";list=" << (form->ListTmps() != nullptr) << ";";
+        return s.str();
+    }
 };
 
-// ---- Quick repeats ----
-
-TEST_F(KeyMapTest, QPressedSixTimesQuicklyWalksTheOffsets) {
-    const int32_t expected[] = {20, 25, 23, 27, 20, 20};
-    for (const int32_t tempo : expected) {
-        // Just inside the repeat time each time: the chain lasts as long as the presses come.
-        Key('Q', 799);
+TEST_F(KeyMapTest, QuickRepeatsOfOneKeyChainUntilAnotherKeyOrAPauseOf800Milliseconds) {
+    // A held key's repeats count as quick presses; each just inside the repeat time.
+    bool repeat = false;
+    for (const int32_t tempo : {20, 25, 23, 27, 20, 20}) {
+        QtKey(Qt::Key_Q, repeat, 799);
         EXPECT_EQ(form->Metron->BPM(), tempo);
+        repeat = true;
     }
-    EXPECT_EQ(form->KeyState.PressCount, 6);
-}
-
-TEST_F(KeyMapTest, AnotherKeyOrAPauseOf800MillisecondsEndsTheChain) {
+    ticks.now += 1;
     Key('Q');
+    EXPECT_EQ(form->Metron->BPM(), 20);
     Key('W');
     Key('W');
     EXPECT_EQ(form->Metron->BPM(), 35);
-    Key('Q', 800);
-    Key('Q');
-    EXPECT_EQ(form->Metron->BPM(), 20);
-    EXPECT_EQ(form->KeyState.PressCount, 1);
-    // A key without a command, and Ctrl's own key event, break the chain as well.
-    Key(VirtualKey::F10);
-    Key('Q');
-    Key(VirtualKey::Control, 100, VirtualKey::ControlMask);
-    Key('Q', 100, VirtualKey::ControlMask);
-    EXPECT_EQ(form->Metron->BPM(), 20);
-    // Modifiers do not change the key.
-    Key('Q', 100, VirtualKey::ShiftMask);
-    EXPECT_EQ(form->Metron->BPM(), 25);
-}
-
-TEST_F(KeyMapTest, RepeatTimeCountsAcrossAWrapOfTheTickCounter) {
+    // A key without a command, and Ctrl's own key event, break the chain; Shift keeps the key.
+    for (const int32_t code : {K::F10, K::Control}) {
+        Key('Q');
+        Key(code, 100, K::ControlMask);
+        Key('Q', 100, K::ShiftMask);
+        EXPECT_EQ(form->Metron->BPM(), 20);
+    }
+    // The repeat time counts across a wrap of the tick counter, and not backwards.
     ticks.now = INT32_MAX - 100;
     Key('Q', 0);
     ticks.now = INT32_MIN + 200; // 301 ms later
     Key('Q');
     EXPECT_EQ(form->Metron->BPM(), 25);
-    // A tick that went backwards is no quick repeat, however small the step back.
     ticks.now -= 500;
     Key('Q');
     EXPECT_EQ(form->Metron->BPM(), 20);
+    // Alt+F4 belongs to the window system.
+    SwitchOn();
+    Key(K::F4, 100, K::AltMask);
+    EXPECT_TRUE(form->Metron->Enable());
 }
 
-TEST_F(KeyMapTest, NoKeyActsDuringAnExportAndTheKeyStateStaysAsItWas) {
+TEST_F(KeyMapTest, NoKeyActsDuringAnExportAndTheChainLastsNoLonger) {
     Key('Q');
-    const auto before = form->KeyState;
     form->ExportBusy = true;
-    for (const int32_t code : {32, 81, 87, 38, 45, 123, 16, 90, 120, 109, 122}) {
-        Key(code);
+    for (const int32_t code : {K::Space, int32_t{'W'}, K::Insert, K::F9, K::F2}) {
+        Key(code, 200);
     }
     EXPECT_FALSE(form->Metron->Enable());
     EXPECT_EQ(form->Metron->BPM(), 20);
     EXPECT_EQ(Level(MixerLineType::Master), 30000);
     EXPECT_EQ(form->NoteBook(), nullptr);
-    EXPECT_EQ(form->KeyState.LastKeyTime, before.LastKeyTime);
     EXPECT_TRUE(dialogs.fileRequests.empty());
     form->ExportBusy = false;
     Key('Q');
     EXPECT_EQ(form->Metron->BPM(), 20) << "the busy stretch broke the chain by its length alone";
 }
 
-// ---- Which key reaches which command ----
-
-TEST_F(KeyMapTest, EachKeyReachesItsCommand) {
-    using Read = std::function<double()>;
-    const Read bpm = [this] { return form->Metron->BPM(); };
-    const Read master = [this] { return Level(MixerLineType::Master); };
-    const Read wave = [this] { return Level(MixerLineType::Wave); };
-    const Read mic = [this] { return Level(MixerLineType::Microphone); };
+// Each gesture once by its keys and once by its menu entry, on a window 5 s after its start.
+TEST_F(KeyMapTest, EachKeyAndItsMenuEntryReachTheCommand) {
     const struct {
-        int32_t code;
-        int32_t shift;
-        int presses;
-        Read read;
-        double expected;
+        const char* entry;
+        std::vector<int32_t> keys;
+        const char* expected; // a part of State()
     } rows[] = {
-        {81, 0, 1, bpm, 20},
-        {73, 0, 1, bpm, 90},
-        {192, 0, 1, bpm, 100},
-        {48, 0, 1, bpm, 200},
-        {189, 0, 1, bpm, 210},
-        {187, 0, 1, bpm, 220},
-        {220, 0, 1, bpm, 230},
-        {8, 0, 4, bpm, 247},
-        {VirtualKey::Up, 0, 1, bpm, 125},
-        {VirtualKey::Down, 0, 1, bpm, 115},
-        {VirtualKey::Left, 0, 1, bpm, 119},
-        {VirtualKey::Right, 0, 1, bpm, 121},
-        {VirtualKey::Space, 0, 1, [this] { return form->Metron->Enable(); }, 1},
-        {VirtualKey::F7, 0, 1, [this] { return form->Metron->Pause(); }, 1},
-        {VirtualKey::LeftBracket, 0, 1, [this] { return form->Metron->AcelValue(); }, 3.0},
-        {VirtualKey::F6, 0, 1, [this] { return form->Clock->Freeze(); }, 1},
-        {VirtualKey::Insert, 0, 1, master, 30000 + 4096},
-        {VirtualKey::Delete, 0, 1, master, 30000 - 4096},
-        {VirtualKey::Home, 0, 1, wave, 20000 + 4096},
-        {VirtualKey::End, 0, 1, wave, 20000 - 4096},
-        {VirtualKey::Prior, 0, 1, mic, 10000 + 4096},
-        {VirtualKey::Next, 0, 1, mic, 10000 - 4096},
-        {VirtualKey::F12, 0, 1, [this] { return MicrophoneMuted(); }, 1},
-        {VirtualKey::Subtract, 0, 1, [this] { return form->DisplayMode; }, 1},
-        {97, 0, 1, bpm, 30},
-        {'Z', 0, 2, [this] { return form->Metron->Track().Rhithm().size(); }, 15},
-        {VirtualKey::ShiftKey, VirtualKey::ShiftMask, 1,
-         [this] { return form->Metron->Track().Rhithm().size(); }, 31},
+        {"Start / stop the beat\tSpace", {K::Space}, "on=1;"},
+        {"Tempo 100\t`", {K::Backquote}, "bpm=100;"},
+        {"Tempo + 5\tUp", {K::Up}, "bpm=125;"},
+        {"Tempo - 1\tLeft", {K::Left}, "bpm=119;"},
+        {"Pause cycle on / off\tF7", {K::F7}, "pause=1;"},
+        {"Accelerando, gentler\t[", {K::LeftBracket}, "rate=3;"},
+        {"Master volume down\tDelete", {K::Delete}, "master=25904;"},
+        {"Wave volume up\tHome", {K::Home}, "wave=24096;"},
+        {"Microphone up\tPage Up", {K::Prior}, "mic=14096;"},
+        {"Microphone mute on / off\tF12", {K::F12}, "muted=1;"},
+        {"Store in mixer preset B\tdouble tap B", {'B', 'B'}, "presetB=30000;"},
+        {"Store in tempo memory 1\tdouble tap Keypad 1", {K::Numpad1, K::Numpad1}, "memory1=120;"},
+        {"Even ramp up to tempo memory 3\ttriple tap Keypad 3", {99, 99, 99}, "last=2;"},
+        {"Warm-up tempo ramp\tKeypad . twice", {K::Decimal, K::Decimal}, "bpm=40;"},
+        {"Rhythm in 8\tZ", {'Z'}, "rhythm=8 x'x'x'x'  ;"},
+        {"Rhythm in 12, every step a main beat\tdouble tap X", {'X', 'X'}, "rhythm=12 xxx "},
+        {"Store in rhythm slot A\tdouble tap A", {'A', 'A'}, "slotA=4 xxxx"},
+        {"Save rhythm...\tF2", {K::F2}, "saves=1;"},
+        {"Reset the practice clock\tF5 twice", {K::F5, K::F5}, "time=0;"},
+        {"Freeze the practice clock\tF6", {K::F6}, "frozen=1;"},
+        {"Pendulum / ball\tKeypad -", {K::Subtract}, "display=1;list=0;"},
+        {"Tempo list\tKeypad - 4 times", {109, 109, 109, 109}, "list=1;"},
     };
     for (const auto& row : rows) {
-        form.reset();
-        SetUp();
-        mixer.Value(MixerLineType::Master, MixerControlType::Volume) = 30000;
-        mixer.Value(MixerLineType::Wave, MixerControlType::Volume) = 20000;
-        mixer.Value(MixerLineType::Microphone, MixerControlType::Volume) = 10000;
-        ticks.now += 5000;
-        for (int press = 0; press < row.presses; ++press) {
-            Key(row.code, 100, row.shift);
+        for (const bool byMenu : {false, true}) {
+            SCOPED_TRACE(std::string(row.entry) + (byMenu ? " by menu" : " by key"));
+            form.reset();
+            values = TempoMemoryState{};
+            settings.store.values.clear();
+            dialogs.fileRequests.clear();
+            for (const auto& [line, start] : {std::pair{MixerLineType::Master, 30000},
+                                              {MixerLineType::Wave, 20000},
+                                              {MixerLineType::Microphone, 10000}}) {
+                mixer.Value(line, MixerControlType::Volume) = start;
+            }
+            SetUp();
+            ticks.now += 5000;
+            if (byMenu) {
+                QAction* entry = Entry(QString::fromUtf8(row.entry));
+                ASSERT_NE(entry, nullptr);
+                entry->trigger();
+            } else {
+                for (const int32_t key : row.keys) {
+                    Key(key);
+                }
+            }
+            EXPECT_NE(State().find(row.expected), std::string::npos) << State();
         }
-        EXPECT_DOUBLE_EQ(row.read(), row.expected) << "key " << row.code;
+    }
+    // A ramp needs a slot between the first one and its top.
+    EXPECT_EQ(Entry(QString::fromUtf8("Even ramp up to tempo memory 2\ttriple tap Keypad 2")),
+              nullptr);
+}
+
+// A newcomer finds each command in its group, long families in a submenu, taps before double taps.
+TEST_F(KeyMapTest, MenuGroupsTheEntriesAndListsTheTapsBeforeTheDoubleTaps) {
+    const auto submenu = [](const QMenu& menu, const QString& title) -> QMenu* {
+        for (const QAction* action : menu.actions()) {
+            if (action->menu() != nullptr && action->menu()->title() == title) {
+                return action->menu();
+            }
+        }
+        return nullptr;
+    };
+    QMenu* beat = submenu(form->Commands().Menu(), QStringLiteral("Beat"));
+    ASSERT_NE(beat, nullptr);
+    EXPECT_TRUE(beat->actions().contains(Entry(QStringLiteral("Start / stop the beat\tSpace"))));
+    QMenu* tempo = submenu(form->Commands().Menu(), QStringLiteral("Tempo"));
+    ASSERT_NE(tempo, nullptr);
+    QMenu* memory = submenu(*tempo, QStringLiteral("Tempo memory"));
+    ASSERT_NE(memory, nullptr);
+    QStringList texts;
+    for (const QAction* action : memory->actions()) {
+        if (!action->isSeparator()) {
+            texts << action->text();
+        }
+    }
+    ASSERT_EQ(texts.size(), 9 + 9 + 7);
+    EXPECT_EQ(texts[8], QStringLiteral("Tempo memory 9\tKeypad 9"));
+    EXPECT_EQ(texts[9], QStringLiteral("Store in tempo memory 1\tdouble tap Keypad 1"));
+}
+
+TEST_F(KeyMapTest, ClickingTheDigitsTapsTheTempo) {
+    struct Row {
+        const char* name;
+        std::vector<int32_t> gaps; // milliseconds between the taps
+        int32_t tempo;
+    };
+    const std::vector<Row> rows{
+        {"one tap changes nothing", {}, 120},
+        {"fewer than four intervals", {400, 500}, 133},
+        {"only the last four intervals count", {300, 600, 600, 600, 600}, 100},
+        {"a pause of 2 s still continues", {400, 2000}, 50},
+        {"a longer pause starts anew", {400, 2001, 500}, 120},
+        {"the engine's range", {100, 100}, 320},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetUp();
+        const QPointF digits = QRectF(form->lbBPM.rect()).center();
+        const auto click = [&] {
+            // A quick second click comes as a double click.
+            QMouseEvent press(QEvent::MouseButtonDblClick, digits, form->lbBPM.mapToGlobal(digits),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&form->lbBPM, &press);
+        };
+        click();
+        for (const int32_t gap : row.gaps) {
+            ticks.now += gap;
+            click();
+        }
+        EXPECT_EQ(form->lbBPM.text(), QString::number(row.tempo));
     }
 }
 
-TEST_F(KeyMapTest, AltF4BelongsToTheWindowSystem) {
-    SwitchOn();
-    Tap(VirtualKey::F4, VirtualKey::AltMask);
-    EXPECT_TRUE(form->Metron->Enable());
-    EXPECT_TRUE(form->RhythmEntryText.empty());
+TEST_F(KeyMapTest, TypedTempoStopsTheBeatAndKeepsToTheTempoRange) {
+    for (const auto& [typed, ok, tempo] : {std::tuple{"999", true, 320}, {"200", false, 120}}) {
+        SCOPED_TRACE(typed);
+        SetUp();
+        SwitchOn();
+        QTimer::singleShot(0, [&] {
+            auto* dialog = dynamic_cast<frmTempo*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto* field = dialog->txBPM.findChild<QLineEdit*>();
+            field->selectAll();
+            for (const QChar digit : QString::fromUtf8(typed)) {
+                QKeyEvent key(QEvent::KeyPress, Qt::Key_0 + digit.digitValue(), Qt::NoModifier,
+                              QString(digit));
+                QApplication::sendEvent(field, &key);
+            }
+            (ok ? dialog->cmOK : dialog->cmCancel).click();
+        });
+        Entry(QStringLiteral("Set tempo…"))->trigger();
+        EXPECT_FALSE(form->Metron->Enable());
+        EXPECT_EQ(form->Metron->BPM(), tempo);
+    }
 }
 
-// ---- Closing with the notebook open ----
-
-TEST_F(KeyMapTest, ClosingStaysRefusedWhileTheNotesCannotBeSaved) {
-    const DataHome home(folder.path);
-    Tap(VirtualKey::F9);
-    form->NoteBook()->tx.setPlainText("precious");
-    // A folder where the file should be: the notes cannot be written.
-    fs::create_directories(Notes());
-    EXPECT_FALSE(form->close());
-    EXPECT_TRUE(form->Running);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, "Notebook");
-    EXPECT_EQ(form->NoteBook()->tx.toPlainText(), "precious");
-    // Once the folder can take the file, the close goes through.
-    fs::remove(Notes());
-    EXPECT_TRUE(form->close());
-    EXPECT_FALSE(form->Running);
-    EXPECT_EQ(folder.Bytes("Pulsara/notebook.txt"), "\"precious\"\r\n");
-}
-
-TEST_F(KeyMapTest, AnEndRequestedByTheSystemKeepsUnsavableNotesInARecoveryFile) {
-    const DataHome home(folder.path);
-    Tap(VirtualKey::F9);
-    form->NoteBook()->RecoveryFolder(folder.path / "config");
-    form->NoteBook()->tx.setPlainText("kept");
-    fs::create_directories(Notes());
-    form->RequestClose(FormMain::BySystem);
-    EXPECT_FALSE(form->Running);
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_TRUE(form->NoteBook()->isHidden()) << "an open notebook would keep the program alive";
-    EXPECT_EQ(folder.Bytes("config/notebook-recovered.txt"), "\"kept\"\r\n");
-    EXPECT_NE(NotebookRecovery::Notice(folder.path / "config").find("notebook-recovered.txt"),
-              std::string::npos);
+// Notes that cannot be written keep the window open when the player closes it; an end the system
+// asks for cannot wait, so the notes go to a recovery file.
+TEST_F(KeyMapTest, ClosingWithNotesThatCannotBeSaved) {
+    const TempFolder folder;
+    // The notebook lives in folder/Pulsara, never among the notes of the user running the tests.
+    setenv("XDG_DATA_HOME", folder.path.c_str(), 1);
+    const fs::path notes = folder / "Pulsara" / "notebook.txt";
+    for (const bool bySystem : {true, false}) {
+        SCOPED_TRACE(bySystem ? "by the system" : "by the player");
+        SetUp();
+        Key(K::F9);
+        form->NoteBook()->RecoveryFolder(folder / "config");
+        form->NoteBook()->tx.setPlainText("precious");
+        // A folder where the file should be: the notes cannot be written.
+        fs::create_directories(notes);
+        dialogs.messages.clear();
+        if (bySystem) {
+            form->RequestClose(FormMain::BySystem);
+            EXPECT_FALSE(form->Running);
+            EXPECT_TRUE(dialogs.messages.empty());
+            EXPECT_TRUE(form->NoteBook()->isHidden()) << "it would keep the program alive";
+            EXPECT_EQ(folder.Bytes("config/notebook-recovered.txt"), "\"precious\"\r\n");
+            EXPECT_NE(NotebookRecovery::Notice(folder / "config").find("notebook-recovered.txt"),
+                      std::string::npos);
+            continue;
+        }
+        EXPECT_FALSE(form->close());
+        EXPECT_TRUE(form->Running);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].title, "Notebook");
+        EXPECT_EQ(form->NoteBook()->tx.toPlainText(), "precious");
+        // Once the folder can take the file, the close goes through.
+        fs::remove(notes);
+        EXPECT_TRUE(form->close());
+        EXPECT_EQ(folder.Bytes("Pulsara/notebook.txt"), "\"precious\"\r\n");
+    }
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Notices from start-up and from the settings writer's thread reach the window in one message box.
+// Notices from start-up and from the settings writer's thread reach the window in one message box,
+// once the beat has stopped.
 #include "UserNotices.h"
 
 #include "fakes/ScriptedDialogs.h"
@@ -9,30 +10,22 @@
 
 namespace {
 
-TEST(UserNoticesTest, NoticesFromAnyThreadComeTogetherInOneMessage) {
+TEST(UserNoticesTest, NoticesFromAnyThreadComeTogetherInOneMessageWhenTheBeatStops) {
     ScriptedDialogs dialogs;
     UserNotices notices(dialogs);
+    bool playing = true;
+    notices.ShowWhen([&] { return !playing; }, 0);
     notices.Say("No audio output could be opened.");
     notices.Say("");
     std::thread([&] { notices.Say("The settings file cannot be written."); }).join();
     EXPECT_TRUE(dialogs.messages.empty()) << "nothing is shown before the window's loop runs";
     QCoreApplication::processEvents();
+    EXPECT_TRUE(dialogs.messages.empty()) << "nothing is shown while the beat plays";
+    playing = false;
+    QCoreApplication::processEvents();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
               "No audio output could be opened.\n\nThe settings file cannot be written.");
-    QCoreApplication::processEvents();
-    EXPECT_EQ(dialogs.messages.size(), 1u);
-}
-
-TEST(UserNoticesTest, WhileTheBeatPlaysANoticeWaitsForItToStop) {
-    ScriptedDialogs dialogs;
-    UserNotices notices(dialogs);
-    bool playing = true;
-    notices.ShowWhen([&] { return !playing; }, 0);
-    notices.Say("The settings file cannot be written.");
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(dialogs.messages.empty());
-    playing = false;
     QCoreApplication::processEvents();
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
