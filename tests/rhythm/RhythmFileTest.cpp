@@ -16,8 +16,16 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-TEST(RhythmFileFormat, FirstFieldQuotedOrPlain) {
-    const std::pair<std::string, std::optional<std::string>> cases[] = {
+// What a read gives: the first field of the file, or why there is none.
+std::string ReadOf(const fs::path& file) {
+    RhythmFile::Error error;
+    const std::optional<std::string> text = RhythmFile::Read(file.string(), &error);
+    return text ? *text : "! " + error.reason;
+}
+
+TEST(RhythmFileRead, FirstFieldQuotedOrPlainOrWhyThereIsNone) {
+    TempFolder folder;
+    const std::pair<std::string, std::string> cases[] = {
         {"\"8 x'x', x\"\r\nnext line\r\n", "8 x'x', x"},
         {"\"two\r\nlines\"", "two\r\nlines"},
         {"8 x'x'x'x',second\r\n", "8 x'x'x'x'"},
@@ -26,14 +34,22 @@ TEST(RhythmFileFormat, FirstFieldQuotedOrPlain) {
         {"say \"hi\",x", "say \"hi\""},
         {"\"\"\r\n", ""},
         {"\"a \"\"q\"\" b\"", "a \"q\" b"},
+        {"", "! the file is empty"},
+        {"\x7f\x45LF\x02\x01\x01\0\0\0xxxx,\r\n"s, "! the file is not a text file"},
         // No field without text, nor without the closing quote.
-        {"   \t", std::nullopt},
-        {"\r\n4 xx", std::nullopt},
-        {",4 xx", std::nullopt},
-        {"\"4 xx\r\n", std::nullopt}};
-    for (const auto& [bytes, field] : cases) {
-        EXPECT_EQ(RhythmFile::FirstField(bytes), field) << bytes;
+        {"   \t", "! the file holds no rhythm"},
+        {"\r\n4 xx", "! the file holds no rhythm"},
+        {",4 xx", "! the file holds no rhythm"},
+        {"\"4 xx\r\n", "! the file holds no rhythm"}};
+    for (const auto& [bytes, read] : cases) {
+        folder.Put("file.rtm", bytes);
+        EXPECT_EQ(ReadOf(folder / "file.rtm"), read) << bytes;
     }
+    // A named pipe with no writer would hold the reader until someone writes to it.
+    ASSERT_EQ(::mkfifo((folder / "pipe.rtm").c_str(), 0600), 0);
+    EXPECT_EQ(ReadOf(folder / "pipe.rtm"), "! it is not an ordinary file");
+    EXPECT_EQ(ReadOf(folder.path), "! it is not an ordinary file");
+    EXPECT_EQ(ReadOf(folder / "absent.rtm"), "! No such file or directory");
 }
 
 TEST(RhythmFileWrite, ReplacesTheFileKeepingItsPermissionsAndReadsBack) {
@@ -65,52 +81,28 @@ TEST(RhythmFileWrite, FailureGivesTheReasonAndLeavesNoTrace) {
     EXPECT_TRUE(fs::is_directory(folder / "taken.rtm/inside"));
 }
 
-// A file that cannot be used leaves the rhythm as it was and says why; a text that the check
-// refuses is no read error.
-TEST(RhythmFileRead, UnusableFilesLeaveTheRhythmUnchangedAndGiveTheReason) {
-    TempFolder folder;
-    folder.Put("first.rtm", "\"8 xx xx xx xx\"\r\n");
-    fs::create_directory(folder / "folder.rtm");
-    // A named pipe with no writer would hold the reader until someone writes to it.
-    ASSERT_EQ(::mkfifo((folder / "pipe.rtm").c_str(), 0600), 0);
-    const std::pair<const char*, const char*> cases[] = {
-        {"absent.rtm", "No such file or directory"},   {"empty.rtm", "the file is empty"},
-        {"binary.rtm", "the file is not a text file"}, {"blank.rtm", "the file holds no rhythm"},
-        {"open.rtm", "the file holds no rhythm"},      {"folder.rtm", "it is not an ordinary file"},
-        {"pipe.rtm", "it is not an ordinary file"},    {"rejected.rtm", "unchanged"}};
-    folder.Put("empty.rtm", "");
-    folder.Put("binary.rtm", "\x7f\x45LF\x02\x01\x01\0\0\0xxxx,\r\n"s);
-    folder.Put("blank.rtm", "  \r\n\r\n");
-    folder.Put("open.rtm", "\"4 xx\r\n");
-    folder.Put("rejected.rtm", "\"4 )xx(\"\r\n");
-
-    CTrackList track;
-    track.ReadFromFile((folder / "first.rtm").string());
-    ASSERT_EQ(track.LastCheck(), 1);
-    Play(track, 3);
-    CTrackList untouched = track;
-    for (const auto& [name, reason] : cases) {
-        RhythmFile::Error error{"unchanged"};
-        track.ReadFromFile((folder / name).string(), &error);
-        EXPECT_EQ(track.LastCheck(), 0) << name;
-        EXPECT_EQ(error.reason, reason) << name;
-        EXPECT_EQ(track.Rhithm(), untouched.Rhithm()) << name;
-        EXPECT_EQ(track.FileRhithm(), "8 xx xx xx xx  ") << name;
-    }
-    EXPECT_EQ(Play(track, 10), Play(untouched, 10));
-}
-
-TEST(RhythmFileRead, LastRhythmFromFileReturnsToTheFileAndRestarts) {
+// A file that cannot be used, or whose text the check refuses, leaves the rhythm as it was; the
+// rhythm of the last file accepted can be had back.
+TEST(RhythmFileRead, OnlyAnAcceptedFileChangesTheRhythm) {
     TempFolder folder;
     CTrackList track = Accepted("4 xx");
     track.LastRhitmFromFile(); // no file read yet: nothing changes
     EXPECT_EQ(track.Rhithm(), "4 xx  ");
     folder.Put("file.rtm", "\"Intro>8 x'x^<end\"\r\n");
+    folder.Put("rejected.rtm", "\"4 )xx(\"\r\n");
     track.ReadFromFile((folder / "file.rtm").string());
+    ASSERT_EQ(track.LastCheck(), 1);
+    Play(track, 3);
+    CTrackList untouched = track;
+    for (const char* name : {"absent.rtm", "rejected.rtm"}) {
+        RhythmFile::Error error{"untouched"};
+        track.ReadFromFile((folder / name).string(), &error);
+        EXPECT_EQ(track.LastCheck(), 0) << name;
+        EXPECT_EQ(error.reason == "untouched", name == "rejected.rtm"s) << name;
+        EXPECT_EQ(Play(track, 5), Play(untouched, 5)) << name;
+    }
     track.Rhithm("16 xxxx");
-    Play(track, 2);
     track.LastRhitmFromFile();
-    EXPECT_EQ(track.LastCheck(), 1);
     EXPECT_EQ(track.Rhithm(), "Intro>8 x'x^  <end");
     EXPECT_EQ(Play(track, 4), "x8 '8 x8 ^8");
 }

@@ -15,31 +15,25 @@ namespace {
 class ProgressLog final : public CMetronomeEvents {
 public:
     void Progress(int32_t& percent) override { onProgress(percent); }
-    std::function<void(int32_t)> onProgress = [](int32_t) {};
+    std::function<void(int32_t)> onProgress;
 };
 
-class ExportWave : public ::testing::Test {
-protected:
-    ExportWave()
-        : metron(ticks, sound) {
-        WriteAllSamples(samples);
-        metron.Events(&log);
-        metron.SampleFolder(samples.path);
-        metron.PendingEvents([this] { onDelivery(); });
-        metron.Track().Rhithm("8 xx xx");
-    }
-
+// A second export started from the window's messages would release the renderer under the first;
+// a failed export must not stand in the way of the next one.
+TEST(ExportWave, RendersTheEnginesRhythmAtItsTempoOneExportAtATime) {
     ManualTickSource ticks;
     RecordingSoundOutput sound;
     ProgressLog log;
-    CMetronome metron;
+    CMetronome metron(ticks, sound);
     TempFolder samples;
     TempFolder out;
+    WriteAllSamples(samples);
+    metron.Events(&log);
+    metron.SampleFolder(samples.path);
+    metron.Track().Rhithm("8 xx xx");
     const std::string file = (out / "take.wav").string();
-    std::function<void()> onDelivery = [] {};
-};
+    EXPECT_EQ(metron.ExportWave(file).Error(), WaveError::NoTempo); // the tempo was never set
 
-TEST_F(ExportWave, RendersTheEnginesRhythmAtItsTempoAndLeavesTheBeatsCursorAlone) {
     metron.BPM(60);
     for (int i = 0; i < 3; ++i) {
         metron.Track().StepForward();
@@ -50,26 +44,20 @@ TEST_F(ExportWave, RendersTheEnginesRhythmAtItsTempoAndLeavesTheBeatsCursorAlone
         EXPECT_TRUE(metron.Exporting());
         percents.push_back(percent);
     };
+    std::vector<WaveError> nested;
+    metron.PendingEvents(
+        [&] { nested.push_back(metron.ExportWave((out / "other.wav").string()).Error()); });
     const WaveOutcome outcome = metron.ExportWave(file);
     ASSERT_TRUE(outcome.Ok()) << outcome.Message();
     EXPECT_FALSE(metron.Exporting());
     EXPECT_EQ(SamplesOf(out.Bytes("take.wav")).size(), 4u * 22050);
     EXPECT_EQ(percents, (std::vector<int32_t>{25, 50, 75, 100}));
+    EXPECT_EQ(nested, std::vector<WaveError>(4, WaveError::Busy));
+    EXPECT_EQ(out.Names(), std::set<std::string>{"take.wav"});
+    // The renderer parses its own copy: the beat's cursor stays where it was.
     EXPECT_EQ(metron.Track().CurPos(), pos);
     EXPECT_FALSE(metron.Track().NoInfinite());
     EXPECT_TRUE(sound.requests.empty()) << "an export plays nothing";
-}
-
-// A second export started from the window's messages would release the renderer under the first;
-// a failed export must not stand in the way of the next one.
-TEST_F(ExportWave, OnlyOneExportRunsAtATime) {
-    EXPECT_EQ(metron.ExportWave(file).Error(), WaveError::NoTempo); // the tempo was never set
-    metron.BPM(120);
-    std::vector<WaveError> nested;
-    onDelivery = [&] { nested.push_back(metron.ExportWave((out / "other.wav").string()).Error()); };
-    ASSERT_TRUE(metron.ExportWave(file).Ok());
-    EXPECT_EQ(nested, std::vector<WaveError>(4, WaveError::Busy));
-    EXPECT_EQ(out.Names(), std::set<std::string>{"take.wav"});
 }
 
 } // namespace

@@ -2,59 +2,15 @@
 // own that walks the steps in order.
 #include "CWave.h"
 #include "WaveFiles.h"
+#include "rhythm/TextGenerator.h"
 
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace {
-
-// Rhythm texts of every construct, nested a little.
-class RhythmMaker {
-public:
-    explicit RhythmMaker(uint32_t seed)
-        : random(seed) {}
-
-    std::string Text() {
-        return (Pick(0, 5) == 0 ? "Title>" : "") + Body(0) + (Pick(0, 5) == 0 ? "<notes" : "");
-    }
-
-    int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
-
-private:
-    std::string Body(int depth) {
-        std::string body;
-        for (int items = Pick(1, 8); items > 0; --items) {
-            switch (Pick(0, 9)) {
-            case 0:
-                body += " " + std::to_string(Pick(1, 32)) + " ";
-                break;
-            case 1:
-                body += (Pick(0, 2) == 0 ? "+" : "-") + std::to_string(Pick(0, 60));
-                break;
-            case 2:
-                body += "/" + std::string(static_cast<std::size_t>(Pick(0, 4)), 'a') + "/";
-                break;
-            case 3:
-                if (depth < 3) {
-                    const std::string count = Pick(0, 2) == 0 ? "" : std::to_string(Pick(0, 3));
-                    body += "(" + Body(depth + 1) + ")" + count;
-                }
-                body += " ";
-                break;
-            default:
-                body += "xX'.#^.x"[Pick(0, 7)];
-                break;
-            }
-        }
-        return body;
-    }
-
-    std::mt19937 random;
-};
 
 int Kind(const std::string& symbol) {
     if (symbol == "x" || symbol == "X") {
@@ -65,10 +21,7 @@ int Kind(const std::string& symbol) {
 
 // Each sound's own step rounded, each rest after it added at its exact length and rounded again,
 // rests before the first sound taking no time. Returns the samples, counting the steps.
-std::vector<int16_t> Walk(const std::string& text, int32_t tempo, int& steps) {
-    CTrackList track;
-    track.Rhithm(text);
-    track.NoInfinite(true);
+std::vector<int16_t> Walk(CTrackList track, int32_t tempo, int& steps) {
     std::vector<Sound> sounds;
     double length = 0.0;
     const auto finishSound = [&] {
@@ -95,25 +48,28 @@ TEST(WaveRandom, FilesMatchTheirHeadersAndTheSumOfTheirRoundedSounds) {
     TempFolder samples;
     TempFolder out;
     WriteAllSamples(samples);
-    RhythmMaker maker(20240611);
+    TextGenerator generator(20240611);
     const std::string file = (out / "take.wav").string();
-    int rendered = 0;
-    for (int round = 0; round < 400; ++round) {
-        const std::string text = maker.Text();
-        const int32_t tempo = maker.Pick(15, 320);
+    for (int rendered = 0; rendered < 250;) {
+        const std::string text = generator.Next();
+        const int32_t tempo = generator.Pick(15, 320);
+        CTrackList track;
+        track.NoInfinite(true);
+        track.Rhithm(text);
+        // Short passes only: length is what the limit tests are for.
+        if (track.LastCheck() == 0 || track.StepsPerPass() > 3000) {
+            continue;
+        }
+        int steps = 0;
+        const std::vector<int16_t> expected = Walk(track, tempo, steps);
+        if (expected.size() > 3000000) {
+            continue;
+        }
         SCOPED_TRACE("rhythm \"" + text + "\" at " + std::to_string(tempo));
         CWave wave(samples.path);
         std::vector<int32_t> percents;
         wave.OnProgress([&](int32_t& percent) { percents.push_back(percent); });
         wave.Track().Rhithm(text);
-        if (wave.Track().LastCheck() == 0) {
-            continue;
-        }
-        int steps = 0;
-        const std::vector<int16_t> expected = Walk(text, tempo, steps);
-        if (expected.size() > 3000000) {
-            continue; // keeps the run short; length is what the limit tests are for
-        }
         const WaveOutcome outcome = wave.MakeFile(file, tempo);
         ASSERT_TRUE(outcome.Ok()) << outcome.Message();
         ++rendered;
@@ -127,7 +83,6 @@ TEST(WaveRandom, FilesMatchTheirHeadersAndTheSumOfTheirRoundedSounds) {
         EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
         std::filesystem::remove(file);
     }
-    EXPECT_GT(rendered, 200) << "the maker should mostly produce playable rhythms";
     EXPECT_TRUE(out.Names().empty());
 }
 
