@@ -13,7 +13,6 @@ namespace {
 TEST(RhythmCheck, AcceptsExactlyThePlayableTexts) {
     const std::pair<const char*, const char*> cases[] = {
         {"4 xxxx (xxxx xxxx xxxx xxxx)0", "4 xxxx (xxxx xxxx xxxx xxxx)0  "},
-        {"8x^x^x^xx", "8x^x^x^xx  "},
         {"4 xx  ", "4 xx  "},
         {"4 xx ", "4 xx   "},
         {"Scale>8 xx<coda", "Scale>8 xx  <coda"},
@@ -21,7 +20,6 @@ TEST(RhythmCheck, AcceptsExactlyThePlayableTexts) {
         {"4 xx /note<x/", "4 xx /note  <x/"},
         {"4 X ", "4 X   "},
         {"4 x", nullptr},
-        {"x", nullptr},
         {"", nullptr},
         {"/a/ 4 x", nullptr},
         {"4 xx /a", "4 xx /a  "},
@@ -31,7 +29,6 @@ TEST(RhythmCheck, AcceptsExactlyThePlayableTexts) {
         {"4 /xx xx", nullptr},
         {"4 /xx/ x", nullptr},
         {"4 /xx/ x ", "4 /xx/ x   "},
-        {"4 /xx/", nullptr},
         {"4 xx>", nullptr},
         {"a<b>c xx", nullptr},
         {"<4 xx", nullptr},
@@ -46,7 +43,6 @@ TEST(RhythmCheck, AcceptsExactlyThePlayableTexts) {
         {"4 (((((((((x)))))))))", nullptr},
         {"4 (x)(x)(x)(x)(x)(x)(x)(x)(x)(x)", "4 (x)(x)(x)(x)(x)(x)(x)(x)(x)(x)  "},
         {"4 xx ()0", nullptr},
-        {"4 xx (())", nullptr},
         {"4 xx (x())", nullptr},
         {"4 xx (/x/)0", nullptr},
         {"4 xx (8 16)3", nullptr},
