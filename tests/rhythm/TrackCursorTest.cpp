@@ -26,6 +26,7 @@ TEST(TrackCursor, PlaysEachConstructAsWritten) {
         {"4 x (x')0", false, 7, "x4 x4 '4 x4 '4 x4 '4"},
         {"4 x (x')0", true, 4, "x4 x4 '4 x4|"},
         {"4 (x(x'))", false, 11, "x4 x4 '4 x4 '4 x4 x4 '4 x4 '4 x4|"},
+        {"4 ((((((((x'))1)1)1)1)1)1)1", false, 5, "x4 '4 x4 '4 x4|"},
         {"4 x (x')", false, 6, "x4 x4 '4 x4 '4 x4|"},
         {"4 x (x')1", false, 4, "x4 x4 '4 x4|"},
         {"4 (x)0018 x", false, 3, "x4 x8 x4|"},

@@ -25,10 +25,11 @@ protected:
 };
 
 // The old file stays until the new one is complete; partial files of killed renders go, but not
-// one that a render elsewhere is still writing.
+// one that a render elsewhere is still writing, nor a file of the user's that merely looks alike.
 TEST_F(WaveRender, EighthNotesAt120AreByteExactAndReplaceTheOldFileOnlyAtTheEnd) {
     out.Put("out.wav", "the old take");
     out.Put(".pulsara-export-0123456789abcdef.part", "from a killed render");
+    out.Put("take.part", "the user's own");
     const FileDescriptor live(
         ::open((out / ".pulsara-export-live.part").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
     ASSERT_EQ(::flock(live.Get(), LOCK_EX), 0);
@@ -36,7 +37,8 @@ TEST_F(WaveRender, EighthNotesAt120AreByteExactAndReplaceTheOldFileOnlyAtTheEnd)
     CWave wave(samples.path, [&] {
         journal.push_back("events");
         EXPECT_EQ(out.Bytes("out.wav"), "the old take");
-        EXPECT_EQ(out.Names(), (std::set<std::string>{"out.wav", ".pulsara-export-live.part"}));
+        EXPECT_EQ(out.Names(),
+                  (std::set<std::string>{"out.wav", "take.part", ".pulsara-export-live.part"}));
     });
     wave.OnProgress([&](int32_t& percent) { journal.push_back(std::to_string(percent)); });
     wave.Track().Rhithm("8 xx xx xx xx");
@@ -50,7 +52,8 @@ TEST_F(WaveRender, EighthNotesAt120AreByteExactAndReplaceTheOldFileOnlyAtTheEnd)
     EXPECT_EQ(journal, (std::vector<std::string>{"12", "events", "25", "events", "38", "events",
                                                  "50", "events", "62", "events", "75", "events",
                                                  "88", "events", "100", "events"}));
-    EXPECT_EQ(out.Names(), (std::set<std::string>{"out.wav", ".pulsara-export-live.part"}));
+    EXPECT_EQ(out.Names(),
+              (std::set<std::string>{"out.wav", "take.part", ".pulsara-export-live.part"}));
 }
 
 // Sounds from short and missing samples, with silence for the words they lack (a lone byte at

@@ -72,6 +72,8 @@ TEST_F(WaveFailure, RefusedBeforeRendering) {
         {"4 ((((((((.)99)99)99)99)99)99)99)99 xx", 320, target, WaveError::TooLong,
          "9227446944279203 steps"},
         {"4 ((((.)99)99)99)99 xx", 320, target, WaveError::TooLong, "96059603 steps"},
+        {"4 ((((((((.)999)999)999)999)999)999)999)999 xx", 320, target, WaveError::TooLong,
+         "far too many steps"},
         {"8 xx", 120, (out / "folder.wav").string(), WaveError::CannotWrite, "folder"},
         {"8 xx", 120, (out.path / "").string(), WaveError::CannotWrite, "no file name"},
     };
