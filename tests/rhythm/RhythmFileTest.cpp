@@ -19,24 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-// A write the system refuses part way, as on a full disk: a forked child may write no byte to a
-// file, and exits 0 when the failure was reported with its reason.
-TEST(RhythmFileWrite, RefusedWriteKeepsTheOldFile) {
-    GTEST_FLAG_SET(death_test_style, "fast");
-    TempFolder folder;
-    folder.Put("old.rtm", "\"8 xx\"\r\n");
-    const auto writeWithoutRoom = [&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{0, 0};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        const auto error = RhythmFile::Write((folder / "old.rtm").string(), "4 xx  ");
-        return error && error->reason == "File too large" ? 0 : 1;
-    };
-    EXPECT_EXIT(std::exit(writeWithoutRoom()), ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(folder.Names(), std::set<std::string>{"old.rtm"});
-    EXPECT_EQ(folder.Bytes("old.rtm"), "\"8 xx\"\r\n");
-}
-
 // What a read gives: the first field of the file, or why there is none.
 std::string ReadOf(const fs::path& file) {
     RhythmFile::Error error;
@@ -100,6 +82,24 @@ TEST(RhythmFileWrite, FailureGivesTheReasonAndLeavesNoTrace) {
     }
     EXPECT_EQ(folder.Names(), std::set<std::string>{"taken.rtm"});
     EXPECT_TRUE(fs::is_directory(folder / "taken.rtm/inside"));
+}
+
+// A write the system refuses part way, as on a full disk: a forked child may write no byte to a
+// file, and exits 0 when the failure was reported with its reason.
+TEST(RhythmFileWrite, RefusedWriteKeepsTheOldFile) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    TempFolder folder;
+    folder.Put("old.rtm", "\"8 xx\"\r\n");
+    const auto writeWithoutRoom = [&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{0, 0};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const auto error = RhythmFile::Write((folder / "old.rtm").string(), "4 xx  ");
+        return error && error->reason == "File too large" ? 0 : 1;
+    };
+    EXPECT_EXIT(std::exit(writeWithoutRoom()), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"old.rtm"});
+    EXPECT_EQ(folder.Bytes("old.rtm"), "\"8 xx\"\r\n");
 }
 
 // A file that cannot be used, or whose text the check refuses, leaves the rhythm as it was; the
