@@ -2,54 +2,35 @@
 
 #include "CTrackList.h"
 
-#include <cstdint>
-#include <ostream>
+#include <sstream>
 #include <string>
-#include <vector>
 
-// What one StepForward reports, for comparing whole runs of steps.
-struct CursorStep {
-    std::string sound;
-    int32_t duration = 0;
-    std::string info;
-    double tempo = 0.0;
-    bool endReach = false;
-    int32_t pos = 0;
-
-    bool operator==(const CursorStep&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& out, const CursorStep& step) {
-    return out << "{sound '" << step.sound << "', duration " << step.duration << ", info '"
-               << step.info << "', tempo " << step.tempo << ", endReach " << step.endReach
-               << ", pos " << step.pos << "}";
-}
-
-inline CursorStep Observe(const CTrackList& track) {
-    return {track.CurSound(),    track.CurDuration(), track.CurInfo(),
-            track.TempoChange(), track.EndReach(),    track.CurPos()};
-}
-
-inline CursorStep Step(CTrackList& track) {
-    track.StepForward();
-    return Observe(track);
-}
-
-inline std::vector<CursorStep> Steps(CTrackList& track, int count) {
-    std::vector<CursorStep> steps;
-    for (int i = 0; i < count; ++i) {
-        steps.push_back(Step(track));
+// What the cursor reports for its current step, as one word: the symbol and duration, "*" and the
+// factor of a tempo step, the information text between slashes, and "|" when the step is already
+// the first of the next pass.
+inline std::string Describe(const CTrackList& track) {
+    std::ostringstream word;
+    word << track.CurSound() << track.CurDuration();
+    if (track.TempoChange() != 0.0) {
+        word << '*' << track.TempoChange();
     }
-    return steps;
+    if (!track.CurInfo().empty()) {
+        word << '/' << track.CurInfo() << '/';
+    }
+    if (track.EndReach()) {
+        word << '|';
+    }
+    return word.str();
 }
 
-inline std::string Sounds(CTrackList& track, int count) {
-    std::string sounds;
+// The next `count` steps, described and separated by blanks.
+inline std::string Play(CTrackList& track, int count) {
+    std::string steps;
     for (int i = 0; i < count; ++i) {
         track.StepForward();
-        sounds += track.CurSound();
+        steps += (i == 0 ? "" : " ") + Describe(track);
     }
-    return sounds;
+    return steps;
 }
 
 inline CTrackList Accepted(const std::string& text) {

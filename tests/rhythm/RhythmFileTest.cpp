@@ -5,34 +5,31 @@
 #include "CursorSteps.h"
 #include "fakes/TempFolder.h"
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-// A private folder per test, removed afterwards.
-class RhythmFileTest : public ::testing::Test {
-protected:
-    std::string PathOf(const std::string& name) const { return (folder / name).string(); }
-    std::string Put(const std::string& name, const std::string& bytes) const {
-        folder.Put(name, bytes);
-        return PathOf(name);
-    }
+// What a read gives: the first field of the file, or why there is none.
+std::string ReadOf(const fs::path& file) {
+    RhythmFile::Error error;
+    const std::optional<std::string> text = RhythmFile::Read(file.string(), &error);
+    return text ? *text : "! " + error.reason;
+}
 
+TEST(RhythmFileRead, FirstFieldQuotedOrPlainOrWhyThereIsNone) {
     TempFolder folder;
-};
-
-TEST(RhythmFileFormat, FirstFieldQuotedOrPlain) {
-    const std::pair<std::string, std::optional<std::string>> cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"\"8 x'x', x\"\r\nnext line\r\n", "8 x'x', x"},
-        {"\"4 xx\",\"other\"", "4 xx"},
         {"\"two\r\nlines\"", "two\r\nlines"},
         {"8 x'x'x'x',second\r\n", "8 x'x'x'x'"},
         {"4 xxxx   \r\nrest", "4 xxxx"},
@@ -40,111 +37,95 @@ TEST(RhythmFileFormat, FirstFieldQuotedOrPlain) {
         {"say \"hi\",x", "say \"hi\""},
         {"\"\"\r\n", ""},
         {"\"a \"\"q\"\" b\"", "a \"q\" b"},
+        {"", "! the file is empty"},
+        {"\x7f\x45LF\x02\x01\x01\0\0\0xxxx,\r\n"s, "! the file is not a text file"},
         // No field without text, nor without the closing quote.
-        {"", std::nullopt},
-        {"   \t", std::nullopt},
-        {"\r\n4 xx", std::nullopt},
-        {",4 xx", std::nullopt},
-        {"\"4 xx\r\n", std::nullopt}};
-    for (const auto& [bytes, field] : cases) {
-        EXPECT_EQ(RhythmFile::FirstField(bytes), field) << bytes;
+        {"   \t", "! the file holds no rhythm"},
+        {"\r\n4 xx", "! the file holds no rhythm"},
+        {",4 xx", "! the file holds no rhythm"},
+        {"\"4 xx\r\n", "! the file holds no rhythm"}};
+    for (const auto& [bytes, read] : cases) {
+        folder.Put("file.rtm", bytes);
+        EXPECT_EQ(ReadOf(folder / "file.rtm"), read) << bytes;
     }
+    // A named pipe with no writer would hold the reader until someone writes to it.
+    ASSERT_EQ(::mkfifo((folder / "pipe.rtm").c_str(), 0600), 0);
+    EXPECT_EQ(ReadOf(folder / "pipe.rtm"), "! it is not an ordinary file");
+    EXPECT_EQ(ReadOf(folder.path), "! it is not an ordinary file");
+    EXPECT_EQ(ReadOf(folder / "absent.rtm"), "! No such file or directory");
 }
 
-TEST_F(RhythmFileTest, WriteThenReadRoundTrip) {
-    const std::string path = PathOf("default.rtm");
-    const std::string stored = "4 xxxx (xxxx xxxx xxxx xxxx)0  ";
-    ASSERT_EQ(RhythmFile::Write(path, stored), std::nullopt);
-    EXPECT_EQ(folder.Bytes("default.rtm"), "\"" + stored + "\"\r\n");
-    EXPECT_EQ(RhythmFile::Read(path), stored);
-
+TEST(RhythmFileWrite, ReplacesTheFileKeepingItsPermissionsAndReadsBack) {
+    TempFolder folder;
+    folder.Put("old.rtm", "\"8 xx xx xx xx  \"\r\n");
+    const std::string path = (folder / "old.rtm").string();
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(path, mode);
     const std::string quoted = "Title \"Slow\">8 /say \"go\"/ x'x'  <a, b";
     ASSERT_EQ(RhythmFile::Write(path, quoted), std::nullopt);
+    EXPECT_EQ(folder.Bytes("old.rtm"), "\"Title \"\"Slow\"\">8 /say \"\"go\"\"/ x'x'  <a, b\"\r\n");
     EXPECT_EQ(RhythmFile::Read(path), quoted);
-    EXPECT_EQ(folder.Entries(), 1u); // no temporary file left behind
+    EXPECT_EQ(fs::status(path).permissions(), mode);
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"old.rtm"}); // no temporary file left
 }
 
-TEST_F(RhythmFileTest, WriteReplacesAnExistingFileAndKeepsItsPermissions) {
-    const std::string path = Put("old.rtm", "\"8 xx xx xx xx  \"\r\n");
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    ASSERT_EQ(RhythmFile::Write(path, "4 x'x'  "), std::nullopt);
-    EXPECT_EQ(folder.Bytes("old.rtm"), "\"4 x'x'  \"\r\n");
-    EXPECT_EQ(fs::status(path).permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(folder.Entries(), 1u);
-}
-
-TEST_F(RhythmFileTest, FailedWriteGivesTheReasonAndLeavesNoTrace) {
-    const std::optional<RhythmFile::Error> missing =
-        RhythmFile::Write(PathOf("no-such-folder/a.rtm"), "4 xx  ");
-    ASSERT_TRUE(missing.has_value());
-    EXPECT_EQ(missing->reason, "No such file or directory");
-
-    // A folder where the file should go: the rename fails, and the folder stays as it was.
+TEST(RhythmFileWrite, FailureGivesTheReasonAndLeavesNoTrace) {
+    TempFolder folder;
     fs::create_directories(folder / "taken.rtm/inside");
-    const std::optional<RhythmFile::Error> taken = RhythmFile::Write(PathOf("taken.rtm"), "4 xx  ");
-    ASSERT_TRUE(taken.has_value());
-    EXPECT_FALSE(taken->reason.empty());
-    EXPECT_TRUE(fs::is_directory(folder / "taken.rtm/inside"));
-    EXPECT_EQ(folder.Entries(), 1u);
-}
-
-TEST_F(RhythmFileTest, ReadGivesReasonsForFilesWithoutARhythm) {
-    RhythmFile::Error error;
-    EXPECT_EQ(RhythmFile::Read(PathOf("absent.rtm"), &error), std::nullopt);
-    EXPECT_EQ(error.reason, "No such file or directory");
-    EXPECT_EQ(RhythmFile::Read(Put("empty.rtm", ""), &error), std::nullopt);
-    EXPECT_EQ(error.reason, "the file is empty");
-    EXPECT_EQ(RhythmFile::Read(Put("bin.rtm", "4 xx\0\xff"s), &error), std::nullopt);
-    EXPECT_EQ(error.reason, "the file is not a text file");
-    EXPECT_EQ(RhythmFile::Read(Put("blank.rtm", "\r\n\r\n"), &error), std::nullopt);
-    EXPECT_EQ(error.reason, "the file holds no rhythm");
-    EXPECT_EQ(RhythmFile::Read(folder.path.string(), &error), std::nullopt);
-    EXPECT_EQ(error.reason, "it is not an ordinary file");
-    // A named pipe with no writer would hold the reader until someone writes to it.
-    ASSERT_EQ(::mkfifo(PathOf("pipe.rtm").c_str(), 0600), 0);
-    EXPECT_EQ(RhythmFile::Read(PathOf("pipe.rtm"), &error), std::nullopt);
-    EXPECT_EQ(error.reason, "it is not an ordinary file");
-}
-
-TEST_F(RhythmFileTest, UnusableFilesLeaveTheRhythmUnchanged) {
-    CTrackList track;
-    track.ReadFromFile(Put("first.rtm", "\"8 xx xx xx xx\"\r\n"));
-    ASSERT_EQ(track.LastCheck(), 1);
-    Steps(track, 3);
-    const CTrackList untouched = track;
-
-    for (const std::string& path :
-         {PathOf("absent.rtm"), Put("empty.rtm", ""),
-          Put("binary.rtm", "\x7f\x45LF\x02\x01\x01\0\0\0xxxx,\r\n"s),
-          Put("fieldless.rtm", "  \r\n"), Put("rejected.rtm", "\"4 )xx(\"\r\n"),
-          Put("open.rtm", "\"4 xx\r\n")}) {
-        track.ReadFromFile(path);
-        EXPECT_EQ(track.LastCheck(), 0) << path;
-        EXPECT_EQ(track.Rhithm(), untouched.Rhithm()) << path;
-        EXPECT_EQ(track.FileRhithm(), "8 xx xx xx xx  ") << path;
-        EXPECT_EQ(Observe(track), Observe(untouched)) << path;
+    for (const auto& [name, reason] :
+         {std::pair{"no-such-folder/a.rtm", "No such file or directory"},
+          {"taken.rtm", "Is a directory"}}) {
+        const std::optional<RhythmFile::Error> error =
+            RhythmFile::Write((folder / name).string(), "4 xx  ");
+        ASSERT_TRUE(error.has_value()) << name;
+        EXPECT_EQ(error->reason, reason);
     }
-    CTrackList expected = untouched;
-    EXPECT_EQ(Steps(track, 10), Steps(expected, 10));
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"taken.rtm"});
+    EXPECT_TRUE(fs::is_directory(folder / "taken.rtm/inside"));
 }
 
-TEST_F(RhythmFileTest, LastRhythmFromFileReturnsToTheFileAndRestarts) {
-    CTrackList track = Accepted("4 xx");
-    track.LastRhitmFromFile();
-    EXPECT_EQ(track.Rhithm(), "4 xx  ");
-    EXPECT_EQ(track.LastCheck(), 1);
+// A write the system refuses part way, as on a full disk: a forked child may write no byte to a
+// file, and exits 0 when the failure was reported with its reason.
+TEST(RhythmFileWrite, RefusedWriteKeepsTheOldFile) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    TempFolder folder;
+    folder.Put("old.rtm", "\"8 xx\"\r\n");
+    const auto writeWithoutRoom = [&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{0, 0};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const auto error = RhythmFile::Write((folder / "old.rtm").string(), "4 xx  ");
+        return error && error->reason == "File too large" ? 0 : 1;
+    };
+    EXPECT_EXIT(std::exit(writeWithoutRoom()), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"old.rtm"});
+    EXPECT_EQ(folder.Bytes("old.rtm"), "\"8 xx\"\r\n");
+}
 
-    track.ReadFromFile(Put("file.rtm", "\"Intro>8 x'x^<end\"\r\n"));
+// A file that cannot be used, or whose text the check refuses, leaves the rhythm as it was; the
+// rhythm of the last file accepted can be had back.
+TEST(RhythmFileRead, OnlyAnAcceptedFileChangesTheRhythm) {
+    TempFolder folder;
+    CTrackList track = Accepted("4 xx");
+    track.LastRhitmFromFile(); // no file read yet: nothing changes
+    EXPECT_EQ(track.Rhithm(), "4 xx  ");
+    folder.Put("file.rtm", "\"Intro>8 x'x^<end\"\r\n");
+    folder.Put("rejected.rtm", "\"4 )xx(\"\r\n");
+    track.ReadFromFile((folder / "file.rtm").string());
     ASSERT_EQ(track.LastCheck(), 1);
-    track.ReadFromFile(Put("bad.rtm", "\"4 x\"\r\n")); // rejected: the file rhythm stays
+    Play(track, 3);
+    CTrackList untouched = track;
+    for (const char* name : {"absent.rtm", "rejected.rtm"}) {
+        RhythmFile::Error error{"untouched"};
+        track.ReadFromFile((folder / name).string(), &error);
+        EXPECT_EQ(track.LastCheck(), 0) << name;
+        EXPECT_EQ(error.reason == "untouched", name == "rejected.rtm"s) << name;
+        EXPECT_EQ(Play(track, 5), Play(untouched, 5)) << name;
+    }
     track.Rhithm("16 xxxx");
-    Steps(track, 2);
     track.LastRhitmFromFile();
-    EXPECT_EQ(track.LastCheck(), 1);
     EXPECT_EQ(track.Rhithm(), "Intro>8 x'x^  <end");
-    EXPECT_EQ(track.CurPos(), 7);
-    EXPECT_EQ(Sounds(track, 4), "x'x^");
+    EXPECT_EQ(Play(track, 4), "x8 '8 x8 ^8");
 }
 
 } // namespace
