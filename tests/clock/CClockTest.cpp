@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -60,28 +61,8 @@ TEST_F(ClockTest, HandsFollowTheRunAndTheTotalUnderTwelveHourMarks) {
     }
 }
 
-// A second freeze must not move the freeze moment, a second resume must not subtract again.
-TEST_F(ClockTest, FrozenStretchesDoNotCountAndTheFaceStandsStill) {
-    Create("0");
-    ticks.Advance(15 * 60000);
-    clock->Freeze(true);
-    const auto atFreeze = face.Lines();
-    ASSERT_EQ(atFreeze.size(), 15u);
-    EXPECT_EQ(atFreeze.back(), (LineCall{0, 0, 60, 60, 3, {0, 0, 255}}));
-    ticks.Advance(10000);
-    clock->Freeze(true);
-    EXPECT_EQ(face.Lines(), atFreeze);
-    ticks.Advance(10000);
-    clock->Freeze(false);
-    clock->Freeze(false);
-    EXPECT_FALSE(clock->Freeze());
-    EXPECT_EQ(face.Lines().size(), 14u);
-    ticks.Advance(5000);
-    EXPECT_EQ(clock->TimeFromBegin(), 15 * 60 + 5);
-}
-
 // Created 500 ms before the tick counter wraps.
-TEST_F(ClockTest, TheRunRoundsHalvesToEvenAndCountsOnAcrossTheTickWrap) {
+TEST_F(ClockTest, TheRunRoundsHalvesToEvenMovesByMinutesAndStopsWhileFrozenAcrossTheTickWrap) {
     Create("0", std::numeric_limits<int32_t>::max() - 499);
     const std::pair<int32_t, int32_t> cases[] = {{500, 0},  {501, 1},  {1500, 2},
                                                  {2500, 2}, {3499, 3}, {10000, 10}};
@@ -95,9 +76,19 @@ TEST_F(ClockTest, TheRunRoundsHalvesToEvenAndCountsOnAcrossTheTickWrap) {
     clock->TimeMinus();
     EXPECT_EQ(clock->TimeFromBegin(), -50);
     clock->TimePlus();
+    // Frozen, the face stands still with a blue bar; a second freeze keeps the first moment and a
+    // second resume subtracts nothing more.
     clock->Freeze(true);
-    ticks.Advance(20000);
+    const auto atFreeze = face.Lines();
+    ASSERT_EQ(atFreeze.size(), 15u);
+    EXPECT_EQ(atFreeze.back(), (LineCall{0, 0, 60, 60, 3, {0, 0, 255}}));
+    ticks.Advance(10 * 60000);
+    clock->Freeze(true);
+    EXPECT_EQ(face.Lines(), atFreeze);
+    ticks.Advance(10 * 60000);
     clock->Freeze(false);
+    clock->Freeze(false);
+    EXPECT_EQ(face.Lines().size(), 14u);
     clock.reset();
     EXPECT_EQ(StoredTotal(), "10");
 }
@@ -108,36 +99,31 @@ TEST_F(ClockTest, TheRunRoundsHalvesToEvenAndCountsOnAcrossTheTickWrap) {
 TEST_F(ClockTest, TheStoredTotalCountsTheRunUpToTheFreeze) {
     const auto Checkpoint = &CClock::StoreProgress;
     const auto Reset = &CClock::ResetTime;
-    const struct {
-        const char* stored;
-        int32_t runMs;
-        bool frozen;
-        void (CClock::*act)();
-        const char* afterAct;
-        const char* atRelease;
-    } cases[] = {
-        {"100", 61400, false, nullptr, "", "238"},
-        {"100", 40000, true, nullptr, "", "147"},
-        {"1000", 10000, false, Checkpoint, "1060", "1087"},
-        {"0", 12000, true, Checkpoint, "12", "19"},
-        {"5000", 90000, false, Reset, "5000", "27"},
-        {"0", 60000, true, Reset, "0", "7"},
-        {"2147483640", 60000, false, nullptr, "", "2147483647"},
-    };
-    for (const auto& c : cases) {
-        Create(c.stored);
-        ticks.Advance(c.runMs);
-        clock->Freeze(c.frozen);
+    // Stored total, ms run before freezing or not, act, stored after the act, stored at release.
+    const std::tuple<const char*, int32_t, bool, void (CClock::*)(), const char*, const char*>
+        cases[] = {
+            {"100", 61400, false, nullptr, "", "238"},
+            {"100", 40000, true, nullptr, "", "147"},
+            {"1000", 10000, false, Checkpoint, "1060", "1087"},
+            {"0", 12000, true, Checkpoint, "12", "19"},
+            {"5000", 90000, false, Reset, "5000", "27"},
+            {"0", 60000, true, Reset, "0", "7"},
+            {"2147483640", 60000, false, nullptr, "", "2147483647"},
+        };
+    for (const auto& [stored, runMs, frozen, act, afterAct, atRelease] : cases) {
+        Create(stored);
+        ticks.Advance(runMs);
+        clock->Freeze(frozen);
         ticks.Advance(50000);
-        if (c.act != nullptr) {
-            (*clock.*c.act)();
-            EXPECT_EQ(StoredTotal(), c.afterAct) << c.stored;
+        if (act != nullptr) {
+            (*clock.*act)();
+            EXPECT_EQ(StoredTotal(), afterAct) << stored;
         }
         ticks.Advance(20000);
         clock->Freeze(false);
         ticks.Advance(7000);
         clock.reset();
-        EXPECT_EQ(StoredTotal(), c.atRelease) << c.stored;
+        EXPECT_EQ(StoredTotal(), atRelease) << stored;
     }
 }
 

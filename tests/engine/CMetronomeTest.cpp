@@ -75,32 +75,27 @@ TEST_F(MetronomeTest, EachSymbolPlaysItsSampleOnTheGridAndOnlyMainBeatsClick) {
     EXPECT_DOUBLE_EQ(metron.NextBeatTime(), 1500.0);
 }
 
-// Each write in turn, with the cycle on: out-of-range values are clamped or refused.
+// Out-of-range writes are clamped (tempo) or refused (pause lengths, taken only while the cycle
+// is on).
 TEST_F(MetronomeTest, WritesAreClampedOrRefusedAtTheirLimits) {
-    metron.PauseSec(10);
-    metron.SoundSec(10);
-    EXPECT_EQ(metron.PauseSec(), 4) << "pause lengths are taken only while the cycle is on";
-    EXPECT_EQ(metron.SoundSec(), 20);
-    metron.Pause(true);
-    const struct {
-        void (CMetronome::*write)(int32_t);
-        int32_t (CMetronome::*read)() const;
-        int32_t value;
-        int32_t expected;
-    } writes[] = {
-        {&CMetronome::BPM, &CMetronome::BPM, 10, 15},
-        {&CMetronome::BPM, &CMetronome::BPM, 400, 320},
-        {&CMetronome::PauseSec, &CMetronome::PauseSec, 99, 99},
-        {&CMetronome::PauseSec, &CMetronome::PauseSec, 100, 99},
-        {&CMetronome::PauseSec, &CMetronome::PauseSec, 1, 1},
-        {&CMetronome::PauseSec, &CMetronome::PauseSec, 0, 1},
-        {&CMetronome::SoundSec, &CMetronome::SoundSec, 1, 1},
-        {&CMetronome::SoundSec, &CMetronome::SoundSec, 0, 1},
+    const auto bpm = [&](int32_t value) {
+        metron.BPM(value);
+        return metron.BPM();
     };
-    for (const auto& w : writes) {
-        (metron.*w.write)(w.value);
-        EXPECT_EQ((metron.*w.read)(), w.expected) << w.value;
-    }
+    const auto pause = [&](int32_t value) {
+        metron.PauseSec(value);
+        return metron.PauseSec();
+    };
+    const auto sound = [&](int32_t value) {
+        metron.SoundSec(value);
+        return metron.SoundSec();
+    };
+    EXPECT_EQ((std::vector<int32_t>{pause(10), sound(10)}), (std::vector<int32_t>{4, 20}));
+    metron.Pause(true);
+    // Braced lists are evaluated in order.
+    EXPECT_EQ((std::vector<int32_t>{bpm(10), bpm(400), pause(99), pause(100), pause(1), pause(0),
+                                    sound(1), sound(0)}),
+              (std::vector<int32_t>{15, 320, 99, 99, 1, 1, 1, 1}));
     EXPECT_EQ(journal.Count("BpmChange"), 2) << "every tempo write is reported";
 }
 

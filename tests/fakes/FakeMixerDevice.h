@@ -37,9 +37,8 @@ public:
     // A line is there when the card has any control on it; its identifier is its type.
     MixerResult FindLine(MixerLineType line, uint32_t& lineId) override {
         lineId = static_cast<uint32_t>(line);
-        const bool present = std::any_of(controls.begin(), controls.end(),
-                                         [&](const Control& c) { return c.line == line; });
-        return present ? 0 : NotFound;
+        const auto onLine = [&](const Control& c) { return c.line == line; };
+        return std::any_of(controls.begin(), controls.end(), onLine) ? 0 : NotFound;
     }
     MixerResult FindLineControl(uint32_t lineId, MixerControlType type,
                                 MixerControl& control) override {
