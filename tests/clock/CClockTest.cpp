@@ -8,34 +8,22 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
+#include <tuple>
 
 namespace {
-
-constexpr Colour Black{0, 0, 0};
-constexpr Colour Red{255, 0, 0};
-constexpr Colour Blue{0, 0, 255};
 
 using LineCall = RecordingSurface::LineCall;
 
 class ClockTest : public ::testing::Test {
 protected:
-    // A clock created at tick `start` on a store that holds `stored` (nothing when null).
+    // A clock created at tick `start` on a store that holds `stored`.
     void Create(const char* stored, int32_t start = 1000) {
-        if (stored != nullptr) {
-            store.Set("Time", "TotalTime", stored);
-        }
+        store.Set("Time", "TotalTime", stored);
         ticks.Set(start);
         clock = std::make_unique<CClock>(ticks, store);
         clock->Container(face);
     }
-
-    void Release() { clock.reset(); }
-
-    std::string StoredTotal() const { return store.Stored("Time", "TotalTime").value_or("<none>"); }
-
-    // The run hand (first line of the picture) and the total hand (second).
-    LineCall RunHand() const { return face.Lines().at(0); }
-    LineCall TotalHand() const { return face.Lines().at(1); }
+    std::string StoredTotal() const { return store.Stored("Time", "TotalTime").value_or("?"); }
 
     ManualTickSource ticks;
     MemorySettingsStore store;
@@ -43,54 +31,26 @@ protected:
     std::unique_ptr<CClock> clock;
 };
 
-TEST_F(ClockTest, ReadsTheStoredTotalAndTakesOneThatIsNoNumberOrNegativeAsZero) {
+TEST_F(ClockTest, AStoredTotalThatIsNoNumberOrNegativeCountsAsZero) {
     for (const char* damaged :
          {"", "abc", "12abc", "1 2", "nan", "inf", "99999999999", "0x10", "-5000", "-0.6"}) {
         Create(damaged);
         EXPECT_EQ(clock->TotalTime(), 0) << '"' << damaged << '"';
-        clock.reset();
     }
     Create(" 42 ");
     EXPECT_EQ(clock->TotalTime(), 42);
-    EXPECT_EQ(clock->TimeFromBegin(), 0);
 }
 
-TEST_F(ClockTest, TimeFromBeginRoundsHalvesToEven) {
-    Create("0");
-    const std::pair<int32_t, int32_t> cases[] = {{499, 0},  {500, 0},  {501, 1},   {1500, 2},
-                                                 {2500, 2}, {3500, 4}, {59999, 60}};
-    for (const auto& [elapsed, seconds] : cases) {
-        ticks.Set(1000 + elapsed);
-        EXPECT_EQ(clock->TimeFromBegin(), seconds) << elapsed << " ms";
-    }
-}
-
-TEST_F(ClockTest, HandsFollowTheRunAndTheTotal) {
-    Create("0");
-    ticks.Advance(30 * 60000);
-    clock->Paint();
-    // Half an hour of run: straight down; a quarter turn of the twelve-hour total hand is three
-    // hours, so half an hour moves it by 15 degrees.
-    EXPECT_EQ(RunHand(), (LineCall{30, 30, 30, 50, 2, Black}));
-    EXPECT_EQ(TotalHand(), (LineCall{30, 30, 36, 6, 1, Red}));
-
-    ticks.Advance(15 * 60000);
-    clock->Paint();
-    EXPECT_EQ(RunHand(), (LineCall{30, 30, 10, 30, 2, Black}));
-
-    clock.reset();
+// The run hand turns once an hour, the total hand once in twelve hours; over them go twelve marks,
+// a twelfth of a turn apart, each running outward from the ring at 23 pixels to the rim at 30.
+TEST_F(ClockTest, HandsFollowTheRunAndTheTotalUnderTwelveHourMarks) {
     Create("10800");
-    clock->Paint();
-    EXPECT_EQ(TotalHand(), (LineCall{30, 30, 55, 30, 1, Red}));
-}
-
-// After the two hands come twelve hour marks: each runs outward along its own ray from the ring at
-// 23 pixels to the rim at 30, a twelfth of a turn after the one before.
-TEST_F(ClockTest, TwelveHourMarksRunOutwardFromTheRing) {
-    Create("0");
+    ticks.Advance(30 * 60000);
     clock->Paint();
     const auto lines = face.Lines();
     ASSERT_EQ(lines.size(), 14u);
+    EXPECT_EQ(lines[0], (LineCall{30, 30, 30, 50, 2, {0, 0, 0}}));
+    EXPECT_EQ(lines[1], (LineCall{30, 30, 54, 36, 1, {255, 0, 0}}));
     for (std::size_t mark = 0; mark < 12; ++mark) {
         const LineCall& line = lines[mark + 2];
         const double angle = static_cast<double>(mark) * 3.1416 / 6;
@@ -101,109 +61,69 @@ TEST_F(ClockTest, TwelveHourMarksRunOutwardFromTheRing) {
     }
 }
 
-TEST_F(ClockTest, FreezingStopsTheFaceAndResumingLeavesTheFrozenStretchOut) {
-    Create("0");
-    ticks.Advance(15 * 60000);
-    clock->Freeze(true);
-    EXPECT_TRUE(clock->Freeze());
-    const auto atFreeze = face.Lines();
-    ASSERT_EQ(atFreeze.size(), 15u);
-    EXPECT_EQ(atFreeze.back(), (LineCall{0, 0, 60, 60, 3, Blue}));
-    EXPECT_EQ(atFreeze[0], (LineCall{30, 30, 50, 30, 2, Black}));
-
-    ticks.Advance(10000);
-    clock->Paint();
-    EXPECT_EQ(face.Lines(), atFreeze);
-
-    clock->Freeze(false);
-    EXPECT_FALSE(clock->Freeze());
-    EXPECT_EQ(face.Lines().size(), 14u);
-    ticks.Advance(5000);
-    // 15 min 15 s since creation, 10 s of them frozen.
-    EXPECT_EQ(clock->TimeFromBegin(), 15 * 60 + 5);
-}
-
-TEST_F(ClockTest, FreezingTwiceKeepsTheFirstFreezeMoment) {
-    Create("0");
-    ticks.Advance(20000);
-    clock->Freeze(true);
-    ticks.Advance(30000);
-    clock->Freeze(true);
-    ticks.Advance(30000);
-    clock->Freeze(false);
-    EXPECT_EQ(clock->TimeFromBegin(), 20);
-    clock->Freeze(false);
-    ticks.Advance(1000);
-    EXPECT_EQ(clock->TimeFromBegin(), 21);
-}
-
-TEST_F(ClockTest, MinuteStepsMoveTheRun) {
-    Create("0");
-    ticks.Advance(10000);
+// Created 500 ms before the tick counter wraps.
+TEST_F(ClockTest, TheRunRoundsHalvesToEvenMovesByMinutesAndStopsWhileFrozenAcrossTheTickWrap) {
+    Create("0", std::numeric_limits<int32_t>::max() - 499);
+    const std::pair<int32_t, int32_t> cases[] = {{500, 0},  {501, 1},  {1500, 2},
+                                                 {2500, 2}, {3499, 3}, {10000, 10}};
+    for (const auto& [elapsed, seconds] : cases) {
+        ticks.Set(std::numeric_limits<int32_t>::min() + (elapsed - 500));
+        EXPECT_EQ(clock->TimeFromBegin(), seconds) << elapsed << " ms";
+    }
     clock->TimePlus();
     EXPECT_EQ(clock->TimeFromBegin(), 70);
     clock->TimeMinus();
     clock->TimeMinus();
     EXPECT_EQ(clock->TimeFromBegin(), -50);
-    EXPECT_EQ(clock->TotalTime(), 0);
-}
-
-TEST_F(ClockTest, RunsThatCrossTheTickWrapCountOnwards) {
-    Create("0", std::numeric_limits<int32_t>::max() - 4000);
-    ticks.Set(std::numeric_limits<int32_t>::min() + 5999);
-    EXPECT_EQ(clock->TimeFromBegin(), 10);
+    clock->TimePlus();
+    // Frozen, the face stands still with a blue bar; a second freeze keeps the first moment and a
+    // second resume subtracts nothing more.
     clock->Freeze(true);
-    ticks.Set(std::numeric_limits<int32_t>::min() + 25999);
+    const auto atFreeze = face.Lines();
+    ASSERT_EQ(atFreeze.size(), 15u);
+    EXPECT_EQ(atFreeze.back(), (LineCall{0, 0, 60, 60, 3, {0, 0, 255}}));
+    ticks.Advance(10 * 60000);
+    clock->Freeze(true);
+    EXPECT_EQ(face.Lines(), atFreeze);
+    ticks.Advance(10 * 60000);
     clock->Freeze(false);
-    EXPECT_EQ(clock->TimeFromBegin(), 10);
-    Release();
+    clock->Freeze(false);
+    EXPECT_EQ(face.Lines().size(), 14u);
+    clock.reset();
     EXPECT_EQ(StoredTotal(), "10");
 }
 
-// What reaches the store when the clock is released, at a checkpoint and after a reset, frozen or
-// not: a frozen stretch never counts, and a checkpoint is not added twice.
+// What reaches the store at a checkpoint or reset (if any) and at release: each case runs, freezes
+// or not, waits 50 s, acts, waits 20 s, resumes and runs 7 s more. A frozen stretch never counts,
+// a checkpoint is not added twice, and the total stops at 32 bits.
 TEST_F(ClockTest, TheStoredTotalCountsTheRunUpToTheFreeze) {
-    enum class Act { Release, Checkpoint, Reset };
-    const struct {
-        const char* stored;
-        int32_t runMs;
-        bool frozen;
-        int32_t frozenMs;
-        Act act;
-        const char* atCheckpoint;
-        const char* atRelease;
-    } cases[] = {
-        {"100", 61400, false, 0, Act::Release, "", "161"},
-        {"100", 40000, true, 3600000, Act::Release, "", "140"},
-        {"1000", 10000, false, 0, Act::Checkpoint, "1010", "1015"},
-        {"0", 12000, true, 50000, Act::Checkpoint, "12", "12"},
-        {"5000", 90000, false, 0, Act::Reset, "", "27"},
-        {"0", 60000, true, 20000, Act::Reset, "", "7"},
-        {"2147483640", 60000, false, 0, Act::Release, "", "2147483647"},
-    };
-    for (const auto& c : cases) {
-        store = MemorySettingsStore{};
-        Create(c.stored);
-        ticks.Advance(c.runMs);
-        if (c.frozen) {
-            clock->Freeze(true);
+    const auto Checkpoint = &CClock::StoreProgress;
+    const auto Reset = &CClock::ResetTime;
+    // Stored total, ms run before freezing or not, act, stored after the act, stored at release.
+    const std::tuple<const char*, int32_t, bool, void (CClock::*)(), const char*, const char*>
+        cases[] = {
+            {"100", 61400, false, nullptr, "", "238"},
+            {"100", 40000, true, nullptr, "", "147"},
+            {"1000", 10000, false, Checkpoint, "1060", "1087"},
+            {"0", 12000, true, Checkpoint, "12", "19"},
+            {"5000", 90000, false, Reset, "5000", "27"},
+            {"0", 60000, true, Reset, "0", "7"},
+            {"2147483640", 60000, false, nullptr, "", "2147483647"},
+        };
+    for (const auto& [stored, runMs, frozen, act, afterAct, atRelease] : cases) {
+        Create(stored);
+        ticks.Advance(runMs);
+        clock->Freeze(frozen);
+        ticks.Advance(50000);
+        if (act != nullptr) {
+            (*clock.*act)();
+            EXPECT_EQ(StoredTotal(), afterAct) << stored;
         }
-        ticks.Advance(c.frozenMs);
-        if (c.act == Act::Checkpoint) {
-            clock->StoreProgress();
-            EXPECT_EQ(StoredTotal(), c.atCheckpoint) << c.stored;
-            EXPECT_EQ(clock->Freeze(), c.frozen);
-            ticks.Advance(5000);
-        } else if (c.act == Act::Reset) {
-            clock->ResetTime();
-            EXPECT_EQ(clock->TotalTime(), 0);
-            EXPECT_EQ(StoredTotal(), c.stored);
-            ticks.Advance(20000);
-            clock->Freeze(false);
-            ticks.Advance(7000);
-        }
-        Release();
-        EXPECT_EQ(StoredTotal(), c.atRelease) << c.stored;
+        ticks.Advance(20000);
+        clock->Freeze(false);
+        ticks.Advance(7000);
+        clock.reset();
+        EXPECT_EQ(StoredTotal(), atRelease) << stored;
     }
 }
 

@@ -7,8 +7,9 @@
 #include <vector>
 
 // A sound card's mixer held in memory. Controls are numbered from 0 in the order they are added,
-// as real cards number them, so a description left empty would name the first control. Every call
-// is logged by name so that tests can check what was asked of the card and in which order.
+// as real cards number them, so a description left empty would name the first control. Calls are
+// logged ("Set <id> <value>", "Get <id>", capture calls by name) so that tests can check what was
+// asked of the card and in which order.
 class FakeMixerDevice final : public MixerDevice {
 public:
     struct Control {
@@ -16,9 +17,6 @@ public:
         MixerControl description;
         int32_t value;
     };
-
-    static constexpr MixerResult NotFound = -2;
-    static constexpr MixerResult Refused = -22;
 
     void AddControl(MixerLineType line, MixerControlType type, int32_t minimum, int32_t maximum,
                     int32_t value = 0) {
@@ -32,130 +30,67 @@ public:
         return it == controls.end() ? nullptr : &*it;
     }
     int32_t& Value(MixerLineType line, MixerControlType type) { return Find(line, type)->value; }
-    // The buffers that the recorder has filled come back marked done.
-    void FillLentBuffers() {
-        for (CaptureBuffer* buffer : lent) {
-            buffer->recorded = buffer->data.size();
-            buffer->queued = false;
-            buffer->done = true;
-        }
-        lent.clear();
-    }
 
-    MixerResult Open() override {
-        calls.push_back("Open");
-        open = openResult == 0;
-        return openResult;
-    }
-    void Close() override {
-        calls.push_back("Close");
-        open = false;
-    }
+    MixerResult Open() override { return Log("Open", openResult); }
+    void Close() override { calls.push_back("Close"); }
 
+    // A line is there when the card has any control on it; its identifier is its type.
     MixerResult FindLine(MixerLineType line, uint32_t& lineId) override {
-        calls.push_back("FindLine " + Name(line));
-        const bool present = std::any_of(controls.begin(), controls.end(),
-                                         [&](const Control& c) { return c.line == line; });
-        if (!present) {
-            return NotFound;
-        }
-        lineId = 100 + static_cast<uint32_t>(line);
-        return 0;
+        lineId = static_cast<uint32_t>(line);
+        const auto onLine = [&](const Control& c) { return c.line == line; };
+        return std::any_of(controls.begin(), controls.end(), onLine) ? 0 : NotFound;
     }
     MixerResult FindLineControl(uint32_t lineId, MixerControlType type,
                                 MixerControl& control) override {
-        const auto line = static_cast<MixerLineType>(lineId - 100);
-        calls.push_back("FindLineControl " + Name(line) + " " + Name(type));
-        const Control* found = Find(line, type);
-        if (found == nullptr) {
-            return NotFound;
-        }
-        control = found->description;
-        return 0;
+        const Control* found = Find(static_cast<MixerLineType>(lineId), type);
+        control = found ? found->description : control;
+        return found ? 0 : NotFound;
     }
     MixerResult GetControlValue(const MixerControl& control, int32_t& value) override {
-        calls.push_back("Get " + std::to_string(control.controlId));
-        if (control.controlId >= controls.size() || control.controlId == refusedControlId) {
-            return Refused;
-        }
-        value = controls[control.controlId].value;
-        return 0;
+        value = Known(control) ? controls[control.controlId].value : value;
+        return Log("Get " + std::to_string(control.controlId), Known(control) ? 0 : Refused);
     }
     MixerResult SetControlValue(const MixerControl& control, int32_t value) override {
-        calls.push_back("Set " + std::to_string(control.controlId) + " " + std::to_string(value));
-        if (control.controlId >= controls.size() || control.controlId == refusedControlId) {
-            return Refused;
+        if (Known(control)) {
+            controls[control.controlId].value = value;
         }
-        controls[control.controlId].value = value;
-        return 0;
+        const std::string id = std::to_string(control.controlId);
+        return Log("Set " + id + " " + std::to_string(value), Known(control) ? 0 : Refused);
     }
 
-    MixerResult OpenCapture(const CaptureFormat& format) override {
-        calls.push_back("OpenCapture");
-        captureFormat = format;
-        return openCaptureResult;
+    MixerResult OpenCapture(const CaptureFormat&) override {
+        return Log("OpenCapture", openCaptureResult);
     }
-    MixerResult PrepareCaptureBuffer(CaptureBuffer& buffer) override {
-        calls.push_back("Prepare " + std::to_string(buffer.data.size()));
-        buffer.prepared = prepareResult == 0;
-        return prepareResult;
-    }
+    MixerResult PrepareCaptureBuffer(CaptureBuffer&) override { return Log("Prepare", 0); }
+    // The recorder fills a lent buffer at once; it is handed back at the owner's next look.
     MixerResult AddCaptureBuffer(CaptureBuffer& buffer) override {
-        calls.push_back("Add " + std::to_string(buffer.data.size()));
-        if (addResult != 0) {
-            return addResult;
-        }
-        buffer.done = false;
-        buffer.queued = true;
-        lent.push_back(&buffer);
-        return 0;
+        buffer.done = true;
+        return Log("Add " + std::to_string(buffer.data.size()), 0);
     }
-    MixerResult StartCapture() override {
-        calls.push_back("StartCapture");
-        return 0;
-    }
-    MixerResult ResetCapture() override {
-        calls.push_back("ResetCapture");
-        FillLentBuffers();
-        return 0;
-    }
-    MixerResult StopCapture() override {
-        calls.push_back("StopCapture");
-        return 0;
-    }
-    MixerResult UnprepareCaptureBuffer(CaptureBuffer& buffer) override {
-        calls.push_back("Unprepare " + std::to_string(buffer.data.size()));
-        buffer.prepared = false;
-        return 0;
-    }
-    MixerResult CloseCapture() override {
-        calls.push_back("CloseCapture");
-        return 0;
-    }
-
+    MixerResult StartCapture() override { return Log("StartCapture", 0); }
+    MixerResult ResetCapture() override { return Log("ResetCapture", 0); }
+    MixerResult StopCapture() override { return Log("StopCapture", 0); }
+    MixerResult UnprepareCaptureBuffer(CaptureBuffer&) override { return Log("Unprepare", 0); }
+    MixerResult CloseCapture() override { return Log("CloseCapture", 0); }
     std::string ErrorText(MixerResult result) override {
         return "recorder error " + std::to_string(result);
     }
 
-    static std::string Name(MixerLineType line) {
-        static const char* const names[] = {"Master",      "Microphone", "LineIn", "CompactDisc",
-                                            "Synthesizer", "Wave",       "WaveIn"};
-        return names[static_cast<std::size_t>(line)];
-    }
-    static std::string Name(MixerControlType type) {
-        static const char* const names[] = {"None", "Volume", "Mute", "Fader",
-                                            "Bass", "Treble", "Pan",  "PeakMeter"};
-        return names[static_cast<std::size_t>(type)];
-    }
+    static constexpr MixerResult NotFound = -2;
+    static constexpr MixerResult Refused = -22;
 
     std::vector<Control> controls;
     std::vector<std::string> calls;
-    std::vector<CaptureBuffer*> lent;
-    CaptureFormat captureFormat;
     MixerResult openResult = 0;
     MixerResult openCaptureResult = 0;
-    MixerResult prepareResult = 0;
-    MixerResult addResult = 0;
-    uint32_t refusedControlId = UINT32_MAX;
-    bool open = false;
+    uint32_t refusedId = UINT32_MAX;
+
+private:
+    bool Known(const MixerControl& control) const {
+        return control.controlId < controls.size() && control.controlId != refusedId;
+    }
+    MixerResult Log(std::string call, MixerResult result) {
+        calls.push_back(std::move(call));
+        return result;
+    }
 };

@@ -1,0 +1,142 @@
+#include "MixerPresets.h"
+#include "cVolume.h"
+#include "fakes/FakeMixerDevice.h"
+#include "fakes/MemorySettingsStore.h"
+#include "fakes/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Line = MixerLineType;
+using Type = MixerControlType;
+using Calls = std::vector<std::string>;
+using Levels = std::vector<int32_t>;
+
+class MixerTest : public testing::Test {
+protected:
+    FakeMixerDevice card;
+    ScriptedDialogs dialogs;
+};
+
+// One property of each kind, each on another line: one reaching the wrong kind or line reads 0 or
+// another one's numbers.
+TEST_F(MixerTest, LevelPropertiesReachTheirOwnControl) {
+    card.AddControl(Line::Microphone, Type::Volume, -1, 1001, 11);
+    card.AddControl(Line::LineIn, Type::Bass, -2, 1002, 12);
+    card.AddControl(Line::CompactDisc, Type::Treble, -3, 1003, 13);
+    card.AddControl(Line::Synthesizer, Type::Pan, -4, 1004, 14);
+    card.AddControl(Line::Wave, Type::Fader, -5, 1005, 15);
+    cVolume v(card, dialogs);
+    EXPECT_EQ((Levels{v.MicMin(), v.LineBassMin(), v.CDTrebleMin(), v.SynPanMin(), v.WaveFaderMin(),
+                      v.MicMax(), v.LineBassMax(), v.CDTrebleMax(), v.SynPanMax(), v.WaveFaderMax(),
+                      v.MicLevel(), v.LineLevelBass(), v.CDLevelTreble(), v.SynLevelPan(),
+                      v.WaveLevelFader()}),
+              (Levels{-1, -2, -3, -4, -5, 1001, 1002, 1003, 1004, 1005, 11, 12, 13, 14, 15}));
+    v.MicLevel(-11);
+    v.LineLevelBass(-12);
+    v.CDLevelTreble(-13);
+    v.SynLevelPan(-14);
+    v.WaveLevelFader(-15);
+    EXPECT_EQ((Levels{v.MicLevel(), v.LineLevelBass(), v.CDLevelTreble(), v.SynLevelPan(),
+                      v.WaveLevelFader()}),
+              (Levels{-11, -12, -13, -14, -15}));
+}
+
+// A control the card refuses to read counts as 0, silently.
+TEST_F(MixerTest, MuteIsOnExactlyWhenTheControlHoldsOne) {
+    card.AddControl(Line::Master, Type::Volume, 0, 65535, 40000);
+    card.AddControl(Line::Microphone, Type::Mute, 0, 1, 2);
+    card.AddControl(Line::Wave, Type::Mute, 0, 1, 1);
+    card.AddControl(Line::CompactDisc, Type::Mute, 0, 1, 1);
+    card.refusedId = 3;
+    cVolume v(card, dialogs);
+    EXPECT_EQ(
+        (std::vector<bool>{v.VolumeMute(), v.MikrofonMute(), v.WaveMute(), v.CompactDiscMute()}),
+        (std::vector<bool>{false, false, true, false}));
+    v.MikrofonMute(true);
+    v.WaveMute(false);
+    v.LineMute(true); // absent: its empty description must not reach control 0
+    EXPECT_EQ(card.Value(Line::Microphone, Type::Mute), 1);
+    EXPECT_EQ(card.Value(Line::Wave, Type::Mute), 0);
+    EXPECT_EQ(card.Value(Line::Master, Type::Volume), 40000);
+    EXPECT_EQ(v.LineLevel(), 0);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The recorder runs from the first input reading on so that the meter moves; it is asked for
+// again at each reading until it opens, and each failure is shown.
+TEST_F(MixerTest, MetersReadMagnitudesAndTheRecorderRunsUntilRelease) {
+    card.AddControl(Line::Microphone, Type::PeakMeter, -100, 100, -42); // no WaveIn meter
+    card.AddControl(Line::Wave, Type::PeakMeter, -32767, 32766, std::numeric_limits<int>::min());
+    card.openCaptureResult = -16;
+    {
+        cVolume v(card, dialogs);
+        EXPECT_EQ(v.MaxVolumeMeterInput(), 100);
+        EXPECT_EQ(v.MinVolumeMeterOutput(), -32767);
+        EXPECT_EQ(v.CurrentVolumeMeterInput(), 42);
+        EXPECT_EQ(dialogs.messages.size(), 2u);
+        EXPECT_EQ(dialogs.messages.at(0).text, "recorder error -16");
+        card.openCaptureResult = 0;
+        card.calls.clear();
+        EXPECT_EQ(v.CurrentVolumeMeterOutput(), std::numeric_limits<int32_t>::max());
+        v.CurrentVolumeMeterInput();
+        v.CurrentVolumeMeterInput();
+    }
+    EXPECT_EQ(card.calls, (Calls{"Get 1", "OpenCapture", "Prepare", "Prepare", "Add 8192",
+                                 "Add 8192", "StartCapture", "Add 8192", "Add 8192", "Get 0",
+                                 "Add 8192", "Add 8192", "Get 0", "Close", "ResetCapture",
+                                 "StopCapture", "Unprepare", "Unprepare", "CloseCapture"}));
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+TEST_F(MixerTest, WithoutAMixerTheObjectSaysSoOnceAndThenDoesNothing) {
+    card.AddControl(Line::Master, Type::Volume, 0, 65535, 30000);
+    card.AddControl(Line::Wave, Type::PeakMeter, -32767, 32766, -500);
+    card.openResult = -19;
+    {
+        cVolume v(card, dialogs);
+        v.VolumeLevel(4096);
+        v.VolumeMute(true);
+        EXPECT_EQ(v.VolumeLevel() + v.VolumeMax() + v.CurrentVolumeMeterInput() +
+                      v.CurrentVolumeMeterOutput(),
+                  0);
+    }
+    EXPECT_EQ(card.calls, (Calls{"Open"}));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Mixer could not be open");
+}
+
+// A tap recalls a preset and remembers the levels it replaced; a double tap stores those.
+TEST_F(MixerTest, MixerPresetsRecallAndStoreMasterWaveAndMicrophone) {
+    card.AddControl(Line::Master, Type::Volume, 0, 65535, 40000);
+    card.AddControl(Line::Wave, Type::Volume, 0, 65535, 30000);
+    card.AddControl(Line::Microphone, Type::Volume, 0, 65535, 20000);
+    cVolume v(card, dialogs);
+    MemorySettingsStore store;
+    MixerPresets presets(v, store);
+    const auto mixer = [&] { return Levels{v.VolumeLevel(), v.WaveLevel(), v.MicLevel()}; };
+    store.Set("Mixer", "mix/_main", "1000");
+    store.Set("Mixer", "mix/_wave", "2000");
+    store.Set("Mixer", "mix/_mic", "3000");
+    presets.SetMixer(false, "/");
+    EXPECT_EQ(mixer(), (Levels{1000, 2000, 3000}));
+    presets.SetMixer(true, "/");
+    EXPECT_EQ(mixer(), (Levels{40000, 30000, 20000}));
+    EXPECT_EQ(store.Read("Mixer", "mix/_wave", ""), "30000");
+    // Damaged entries leave their level alone; a negative one is taken as it stands.
+    store.Set("Mixer", "mixN_main", "-4096");
+    store.Set("Mixer", "mixN_wave", "");
+    store.Set("Mixer", "mixN_mic", "12x");
+    presets.SetMixer(false, "N");
+    EXPECT_EQ(mixer(), (Levels{-4096, 30000, 20000}));
+    store.Set("Mixer", "mixN_main", "99999999999");
+    presets.SetMixer(false, "N");
+    EXPECT_EQ(presets.SavedMainLevel(), -4096);
+    EXPECT_EQ(mixer(), (Levels{-4096, 30000, 20000}));
+}
+
+} // namespace
