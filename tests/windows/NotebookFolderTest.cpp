@@ -25,7 +25,7 @@ TEST(NotebookFolderTest, DataFolderFromTheEnvironment) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(NotebookFolder::UserDataFolder(c.xdgDataHome, c.home), c.expected)
-            << (c.xdgDataHome ? c.xdgDataHome : "(unset)") << ", " << (c.home ? c.home : "(unset)");
+            << (c.home ? c.home : "(unset)");
     }
 }
 
@@ -54,7 +54,6 @@ TEST_F(NotebookTakeoverTest, AnOldNotebookIsTakenOverOnceAndLeftAsItIs) {
 TEST_F(NotebookTakeoverTest, WithoutAnOldNotebookTheDataFolderIsMadeAndLeftEmpty) {
     EXPECT_EQ(NotebookFolder::Prepare(data, current), data);
     EXPECT_TRUE(fs::is_directory(data));
-    EXPECT_EQ(folder.Entries(), 2u);
     EXPECT_TRUE(fs::is_empty(data));
 }
 
