@@ -48,7 +48,12 @@ TEST_F(NotebookFileTest, ReadsOneFieldAndKeepsOtherTextWhole) {
         {"Scales, then arpeggios\nSecond line\n", "Scales, then arpeggios\nSecond line\n"},
         {"\"first\"\r\nmore notes\r\n", "\"first\"\nmore notes\n"},
         {"\"cut off", "\"cut off"},
-        {"\"\xE9tude\"\r\n", "\xC3\xA9tude"}, // an old 8-bit file
+        // UTF-8 is kept; anything else (an old 8-bit file, an overlong "/") is Windows-1252, whose
+        // 0x80 to 0x9F are signs of their own or, where unassigned, control characters.
+        {"\xEF\xBB\xBF\"\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xB5\"",
+         "\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xB5"},
+        {"\"\xE9tude\"\r\n", "\xC3\xA9tude"},
+        {"\x80\x93\x81 \xC0\xAF", "\xE2\x82\xAC\xE2\x80\x9C\xC2\x81 \xC3\x80\xC2\xAF"},
     };
     for (const auto& [bytes, text] : cases) {
         folder.Put("notebook.txt", bytes);

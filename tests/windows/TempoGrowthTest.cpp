@@ -5,52 +5,39 @@
 
 #include <gtest/gtest.h>
 #include <variant>
-#include <vector>
 
 namespace {
 
 using Slots = std::array<int32_t, 9>;
-
-// Slot 0 at 60 and slot 4 at 100, the ramp's target; the slots around them hold marks that must
-// survive.
-TempoMemoryState RampToSlot4() {
-    return {.TempoMemory = {60, 1, 2, 3, 100, 5, 6, 7, 8}, .CurSlot = 4, .LastSlot = 8};
-}
+constexpr Slots Marks{60, 1, 2, 3, 100, 5, 6, 7, 8};
 
 TEST(TempoGrowthRamp, FillsTheSlotsBetweenTheFirstAndTheCurrentAlongTheCurve) {
     struct Case {
-        TempoMemoryState memory;
+        Slots memory;
+        int32_t curSlot;
         int32_t slider;
         Slots expected;
         int32_t lastSlot;
     };
-    const TempoMemoryState falling{.TempoMemory = {200, 0, 0, 0, 0, 0, 0, 0, 40}, .LastSlot = 2};
-    TempoMemoryState toSlot1 = RampToSlot4();
-    toSlot1.CurSlot = 1;
+    // Slot 0 at 60 and slot 4 at 100, the ramp's target; the other slots hold marks that must
+    // survive wherever the ramp does not reach.
     const Case cases[] = {
-        // 62.5 and 82.5 go to the even neighbour.
-        {RampToSlot4(), 20, {60, 62, 70, 82, 100, 5, 6, 7, 8}, 4},
-        {RampToSlot4(), 10, {60, 70, 80, 90, 100, 5, 6, 7, 8}, 4},
-        {RampToSlot4(), 0, {60, 100, 100, 100, 100, 5, 6, 7, 8}, 4},
-        // An early curve rises fast: (1/4)^0.5 of the way at slot 1.
-        {RampToSlot4(), 5, {60, 80, 88, 95, 100, 5, 6, 7, 8}, 4},
-        {falling, 10, {200, 180, 160, 140, 120, 100, 80, 60, 40}, 8},
-        {toSlot1, 20, RampToSlot4().TempoMemory, 1},
+        {Marks, 4, 20, {60, 62, 70, 82, 100, 5, 6, 7, 8}, 4}, // 62.5 and 82.5 to the even tempo
+        {Marks, 4, 10, {60, 70, 80, 90, 100, 5, 6, 7, 8}, 4},
+        {Marks, 4, 0, {60, 100, 100, 100, 100, 5, 6, 7, 8}, 4},
+        {Marks, 4, 5, {60, 80, 88, 95, 100, 5, 6, 7, 8}, 4}, // (1/4)^0.5 of the way at slot 1
+        {{200, 0, 0, 0, 0, 0, 0, 0, 40}, 8, 10, {200, 180, 160, 140, 120, 100, 80, 60, 40}, 8},
+        {Marks, 1, 20, Marks, 1},
+        {Marks, -1, 20, Marks, 2}, // a slot outside the memory changes nothing
+        {Marks, 9, 20, Marks, 2},
+        {Marks, 1000, 20, Marks, 2},
     };
-    for (Case c : cases) {
-        TempoGrowth::FillRamp(c.memory, c.slider);
-        EXPECT_EQ(c.memory.TempoMemory, c.expected) << c.slider;
-        EXPECT_EQ(c.memory.LastSlot, c.lastSlot) << c.slider;
-    }
-}
-
-TEST(TempoGrowthRamp, ASlotOutsideTheMemoryChangesNothing) {
-    for (const int32_t slot : {-1, 9, 1000}) {
-        TempoMemoryState outside = RampToSlot4();
-        outside.CurSlot = slot;
-        const TempoMemoryState before = outside;
-        TempoGrowth::FillRamp(outside, 20);
-        EXPECT_EQ(outside, before) << slot;
+    for (const Case& c : cases) {
+        TempoMemoryState memory{.TempoMemory = c.memory, .CurSlot = c.curSlot, .LastSlot = 2};
+        TempoGrowth::FillRamp(memory, c.slider);
+        EXPECT_EQ(memory.TempoMemory, c.expected) << c.curSlot << " at " << c.slider;
+        EXPECT_EQ(memory.LastSlot, c.lastSlot) << c.curSlot << " at " << c.slider;
+        EXPECT_EQ(memory.CurSlot, c.curSlot);
     }
 }
 
@@ -60,13 +47,9 @@ TEST(TempoGrowthCurve, ElevenDotsFromTheCornerToTheTopEdgeBentByTheSlider) {
         std::size_t dot;
         double x, y;
     };
+    // At k = 2, x = 0.5 lies a quarter of the way up; at k = 0 every dot is on the top edge.
     const Case cases[] = {
-        {10, 0, 100, 100},
-        {10, 5, 140, 60},
-        {10, 10, 180, 20},
-        // x = 0.5 at k = 2: a quarter of the height; at k = 0 every dot is on the top edge.
-        {20, 5, 140, 80},
-        {0, 0, 100, 20},
+        {10, 0, 100, 100}, {10, 5, 140, 60}, {10, 10, 180, 20}, {20, 5, 140, 80}, {0, 0, 100, 20},
     };
     for (const Case& c : cases) {
         RecordingSurface surface;
