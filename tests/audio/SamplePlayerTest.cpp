@@ -1,50 +1,34 @@
+// The one voice that plays samples into the stream, each from its own frame.
 #include "SamplePlayer.h"
 
-#include "SampleFile.h"
-#include "fakes/TempFolder.h"
-
 #include <gtest/gtest.h>
-#include <string_view>
 #include <vector>
 
 namespace {
 
 // Samples whose words are all non-zero and tell which sample and which word is heard.
-std::vector<int16_t> Ramp(int16_t first, std::size_t length, int16_t step) {
-    std::vector<int16_t> words(length);
-    for (std::size_t i = 0; i < length; ++i) {
-        words[i] = static_cast<int16_t>(first + static_cast<int16_t>(i) * step);
+std::vector<int16_t> Ramp(int16_t first, int16_t length, int16_t step) {
+    std::vector<int16_t> words;
+    for (int16_t i = 0; i < length; ++i) {
+        words.push_back(static_cast<int16_t>(first + i * step));
     }
     return words;
 }
 
-SampleBank TestBank() {
-    return SampleBank({{"boom.wav", Ramp(1000, 300, 1)},
-                       {"snare.wav", Ramp(-2000, 2000, -1)},
-                       {"boomi.wav", Ramp(5000, 40, 3)}});
-}
-
-// Renders buffers of the given sizes in turn and keeps what the stream would play.
+// What the stream plays, rendered in buffers of one size; every channel must carry the same word.
 struct Stream {
-    explicit Stream(SamplePlayer& player)
-        : player(player) {}
-
-    SamplePlayer& player;
+    SamplePlayer player{
+        SampleBank({{"boom.wav", Ramp(1000, 300, 1)}, {"snare.wav", Ramp(-2000, 2000, -1)}})};
     std::vector<int16_t> heard;
 
-    void Render(int64_t frames, int32_t channels = 1) {
-        std::vector<int16_t> buffer(static_cast<std::size_t>(frames * channels), -1);
-        player.Render(buffer, channels);
-        for (int64_t f = 0; f < frames; ++f) {
-            heard.push_back(buffer[static_cast<std::size_t>(f * channels)]);
-            for (int32_t c = 1; c < channels; ++c) {
-                ASSERT_EQ(buffer[static_cast<std::size_t>(f * channels + c)], heard.back());
+    void RenderUntil(int64_t frame, int64_t frames = 256, int32_t channels = 1) {
+        while (static_cast<int64_t>(heard.size()) < frame) {
+            std::vector<int16_t> buffer(static_cast<std::size_t>(frames * channels), -1);
+            player.Render(buffer, channels);
+            for (std::size_t at = 0; at < buffer.size(); at += channels) {
+                heard.push_back(buffer[at]);
+                EXPECT_EQ(buffer[at + channels - 1], buffer[at]);
             }
-        }
-    }
-    void RenderUntil(int64_t frame, int64_t frames = 256) {
-        while (player.NextFrame() < frame) {
-            Render(frames);
         }
     }
     std::vector<int64_t> Onsets() const {
@@ -59,53 +43,46 @@ struct Stream {
 };
 
 TEST(SamplePlayer, SampleStartsAtItsFrameWhateverTheBufferSize) {
-    std::vector<std::vector<int16_t>> streams;
-    for (const int64_t frames : {32, 128, 441, 512}) {
-        SamplePlayer player(TestBank());
-        Stream stream(player);
-        stream.Render(frames);
-        player.PlaySample("boom.wav", 1000);
-        player.PlaySample("snare.wav", 3333);
-        stream.RenderUntil(8000, frames);
-        EXPECT_EQ(stream.Onsets(), (std::vector<int64_t>{1000, 3333}));
+    std::vector<int16_t> first;
+    for (const auto [frames, channels] : {std::pair{32, 1}, {128, 1}, {441, 2}, {512, 1}}) {
+        Stream stream;
+        stream.RenderUntil(1, frames, channels);
+        stream.player.PlaySample("boom.wav", 1000);
+        stream.player.PlaySample("snare.wav", 3333);
+        stream.RenderUntil(8000, frames, channels);
+        EXPECT_EQ(stream.Onsets(), (std::vector<int64_t>{1000, 3333})) << frames;
+        EXPECT_EQ(stream.player.LateStarts(), 0);
         stream.heard.resize(8000);
-        streams.push_back(stream.heard);
-        EXPECT_EQ(player.LateStarts(), 0);
+        first = first.empty() ? stream.heard : first;
+        EXPECT_TRUE(stream.heard == first) << "buffers of " << frames;
     }
-    for (std::size_t i = 1; i < streams.size(); ++i) {
-        EXPECT_TRUE(streams[i] == streams[0]) << "buffer size #" << i;
-    }
-    EXPECT_EQ(streams[0][1000 + 299], 1299);
-    EXPECT_EQ(streams[0][1000 + 300], 0) << "a sample plays to its end and no further";
+    EXPECT_EQ(first[1000 + 299], 1299);
+    EXPECT_EQ(first[1000 + 300], 0) << "a sample plays to its end and no further";
 }
 
 TEST(SamplePlayer, RequestWhoseFrameHasPassedStartsWithTheNextBufferAndCountsAsLate) {
-    SamplePlayer player(TestBank());
-    Stream stream(player);
-    stream.Render(512);
-    player.PlaySample("boom.wav", 100);
-    stream.Render(256);
+    Stream stream;
+    stream.RenderUntil(512, 512);
+    stream.player.PlaySample("boom.wav", 100);
+    stream.RenderUntil(768);
     EXPECT_EQ(stream.Onsets(), std::vector<int64_t>{512});
     EXPECT_EQ(stream.heard[512], 1000) << "starts from its first word";
-    EXPECT_EQ(player.LateStarts(), 1);
+    EXPECT_EQ(stream.player.LateStarts(), 1);
 }
 
 // One voice: the new sample starts on its own frame and the old one stops, faded out within a few
 // frames so that the cut does not click.
 TEST(SamplePlayer, NewSampleCutsOffTheOneStillSounding) {
-    SamplePlayer player(TestBank());
-    Stream stream(player);
-    player.PlaySample("snare.wav", 100);
-    player.PlaySample("boom.wav", 541);
+    Stream stream;
+    stream.player.PlaySample("snare.wav", 100);
+    stream.player.PlaySample("boom.wav", 541);
     stream.RenderUntil(2000);
-    const int64_t snareWords = 441;
-    for (int64_t i = 0; i < SamplePlayer::FadeFrames; ++i) {
-        const int32_t snare = -2000 - static_cast<int32_t>(snareWords + i);
-        const int32_t faded =
-            snare * (SamplePlayer::FadeFrames - static_cast<int32_t>(i)) / SamplePlayer::FadeFrames;
-        ASSERT_EQ(stream.heard[541 + i], 1000 + i + faded) << "frame " << i << " of the cut";
+    constexpr int32_t Fade = SamplePlayer::FadeFrames;
+    for (int32_t i = 0; i < Fade; ++i) {
+        const int32_t snare = -2000 - 441 - i; // word 441 + i of the snare
+        ASSERT_EQ(stream.heard[541 + i], 1000 + i + snare * (Fade - i) / Fade) << "frame " << i;
     }
-    EXPECT_EQ(stream.heard[541 + SamplePlayer::FadeFrames], 1000 + SamplePlayer::FadeFrames);
+    EXPECT_EQ(stream.heard[541 + Fade], 1000 + Fade);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// The stream's side of the sound output, over a stream that the test pulls by hand.
 #include "StreamOutput.h"
 
 #include <gtest/gtest.h>
@@ -38,14 +39,17 @@ std::vector<int64_t> Onsets(const std::vector<int16_t>& heard) {
     return onsets;
 }
 
+SampleBank Boom() {
+    return SampleBank({{"boom.wav", std::vector<int16_t>(40, 1000)}});
+}
+
 class StreamOutputTest : public ::testing::Test {
 protected:
     StreamOutputTest() {
         auto owned = std::make_unique<PulledSink>();
         sink = owned.get();
         sound = std::make_unique<StreamOutput>(
-            clock, [&owned](std::string&) { return std::move(owned); },
-            SampleBank({{"boom.wav", std::vector<int16_t>(40, 1000)}}));
+            clock, [&owned](std::string&) { return std::move(owned); }, Boom());
     }
 
     FrameClock clock;
@@ -92,13 +96,11 @@ TEST_F(StreamOutputTest, ClicksKeepTheGridFromTheFirstAndTheStreamSleepsBetweenS
 
 TEST(StreamOutput, WithoutAStreamRequestsAreDroppedAndTheProblemIsKept) {
     FrameClock clock;
-    StreamOutput sound(
-        clock,
-        [](std::string& problem) {
-            problem = "no device";
-            return nullptr;
-        },
-        SampleBank({{"boom.wav", std::vector<int16_t>(40, 1000)}}));
+    const auto noDevice = [](std::string& problem) {
+        problem = "no device";
+        return std::unique_ptr<PcmSink>();
+    };
+    StreamOutput sound(clock, noDevice, Boom());
     EXPECT_FALSE(sound.IsOpen());
     EXPECT_EQ(sound.Problem(), "no device");
     sound.Playing(true);

@@ -50,7 +50,7 @@ TEST_F(SettingsStoreTest, KeysThatLookAlikeStayApartAndValuesComeBackByteForByte
 }
 
 TEST_F(SettingsStoreTest, AnEmptyOrDamagedFileReadsAsDefaultsAndTheNextWriteMendsIt) {
-    for (const std::string bytes :
+    for (const std::string& bytes :
          {""s, "[Time\nTotalTi"s, "\0\0\0\0[Time]\0TotalTime\0"s,
           "[Time]\nTotalTime=12, 34\nmix%3C_main=@Variant(\\0\\x7f)\n"s}) {
         folder.Put("damaged.conf", bytes);
