@@ -9,14 +9,12 @@
 namespace {
 
 std::vector<std::string> Plan(const TempoList::Input& input) {
-    const std::string list = TempoList::Lines(input);
+    std::string list = TempoList::Lines(input);
     std::vector<std::string> lines;
-    for (std::size_t at = 0; at < list.size();) {
-        const std::size_t end = list.find("\r\n", at);
-        EXPECT_NE(end, std::string::npos) << "every line ends with CR LF";
-        lines.push_back(list.substr(at, end - at));
-        at = end == std::string::npos ? list.size() : end + 2;
+    for (std::size_t end; (end = list.find("\r\n")) != std::string::npos; list.erase(0, end + 2)) {
+        lines.push_back(list.substr(0, end));
     }
+    EXPECT_EQ(list, "") << "every line ends with CR LF";
     return lines;
 }
 
