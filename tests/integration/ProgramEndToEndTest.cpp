@@ -32,9 +32,13 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* Monitor = "pulsara_null.monitor";
 
 // Runs a command to its end (at most ten seconds); what it printed, or nothing when it failed.
-std::optional<std::string> Run(std::vector<std::string> arguments,
-                               const std::vector<std::string>& environment = Environment({})) {
-    ChildProcess command(std::move(arguments), {.environment = environment, .catchOutput = true});
+std::optional<std::string>
+RunCommand(std::vector<std::string> arguments,
+           const std::vector<std::string>& environment = Environment({})) {
+    ChildProcess::Options options;
+    options.environment = environment;
+    options.catchOutput = true;
+    ChildProcess command(std::move(arguments), options);
     std::string output = command.ReadOutput(10s);
     if (!command.Ended(10s) || !command.EndedCleanly()) {
         return std::nullopt;
@@ -49,7 +53,7 @@ std::string Text(const fs::path& file) {
 
 // Whether the microphone (the sink's monitor) is muted, as pactl reports it.
 bool SourceMuted() {
-    return Run({"pactl", "get-source-mute", Monitor}).value_or("").find("Mute: yes") !=
+    return RunCommand({"pactl", "get-source-mute", Monitor}).value_or("").find("Mute: yes") !=
            std::string::npos;
 }
 
@@ -91,13 +95,13 @@ protected:
     std::string Start() {
         const fs::path started = fs::current_path();
         fs::current_path(home / "work");
-        program = std::make_unique<ChildProcess>(
-            std::vector<std::string>{PULSARA_PROGRAM},
-            ChildProcess::Options{
-                .environment =
-                    Environment({"DISPLAY=" + x.display, "HOME=" + home.string(),
-                                 "XDG_CONFIG_HOME=" + Config().string(), "QT_QPA_PLATFORM=xcb"}),
-                .errorFile = home / "pulsara.log"});
+        ChildProcess::Options options;
+        options.environment =
+            Environment({"DISPLAY=" + x.display, "HOME=" + home.string(),
+                         "XDG_CONFIG_HOME=" + Config().string(), "QT_QPA_PLATFORM=xcb"});
+        options.errorFile = home / "pulsara.log";
+        program =
+            std::make_unique<ChildProcess>(std::vector<std::string>{PULSARA_PROGRAM}, options);
         fs::current_path(started);
         const std::string window = FindWindow("^Pulsara$", 30s);
         EXPECT_FALSE(window.empty())
@@ -117,7 +121,7 @@ protected:
 
     std::optional<std::string> Keys(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), "xdotool");
-        return Run(std::move(arguments), Environment({"DISPLAY=" + x.display}));
+        return RunCommand(std::move(arguments), Environment({"DISPLAY=" + x.display}));
     }
 
     fs::path Config() const { return home / "config"; }
@@ -128,13 +132,14 @@ protected:
 };
 
 TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTimeStored) {
-    ASSERT_TRUE(Run({"pactl", "info"})) << "no PulseAudio server: the test runs in its fixture";
+    ASSERT_TRUE(RunCommand({"pactl", "info"}))
+        << "no PulseAudio server: the test runs in its fixture";
     // Other tests record the monitor after this one: whatever happens here, it ends unmuted.
     const std::shared_ptr<void> unmute(nullptr, [](void*) {
-        Run({"pactl", "set-source-mute", Monitor, "0"});
+        RunCommand({"pactl", "set-source-mute", Monitor, "0"});
     });
     // The microphone comes muted from an earlier run.
-    ASSERT_TRUE(Run({"pactl", "set-source-mute", Monitor, "1"}));
+    ASSERT_TRUE(RunCommand({"pactl", "set-source-mute", Monitor, "1"}));
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Start());
     ASSERT_TRUE(recorder.WaitForData(5s));
