@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -39,11 +38,8 @@ RunCommand(std::vector<std::string> arguments,
     options.environment = environment;
     options.catchOutput = true;
     ChildProcess command(std::move(arguments), options);
-    std::string output = command.ReadOutput(10s);
-    if (!command.Ended(10s) || !command.EndedCleanly()) {
-        return std::nullopt;
-    }
-    return output;
+    const std::string output = command.ReadOutput(10s);
+    return command.Ended(10s) && command.EndedCleanly() ? std::optional(output) : std::nullopt;
 }
 
 std::string Text(const fs::path& file) {
@@ -64,8 +60,7 @@ bool ClickCloseBox(const std::string& display, unsigned long window) {
     if (connection == nullptr) {
         return false;
     }
-    XEvent event;
-    std::memset(&event, 0, sizeof(event));
+    XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
     event.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
