@@ -12,25 +12,22 @@ class MemorySettingsStore final : public SettingsStore {
 public:
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view defaultValue) override {
-        const auto found = values.find({std::string(section), std::string(key)});
-        return found == values.end() ? std::string(defaultValue) : found->second;
+        return Stored(section, key).value_or(std::string(defaultValue));
     }
 
     void Write(std::string_view section, std::string_view key, std::string_view value) override {
-        values[{std::string(section), std::string(key)}] = std::string(value);
+        Set(section, key, value);
         ++writeCount;
     }
 
+    // Seeds a value without counting it as a write.
     void Set(std::string_view section, std::string_view key, std::string_view value) {
         values[{std::string(section), std::string(key)}] = std::string(value);
     }
 
     std::optional<std::string> Stored(std::string_view section, std::string_view key) const {
         const auto found = values.find({std::string(section), std::string(key)});
-        if (found == values.end()) {
-            return std::nullopt;
-        }
-        return found->second;
+        return found == values.end() ? std::nullopt : std::optional(found->second);
     }
 
     std::map<std::pair<std::string, std::string>, std::string> values;

@@ -35,10 +35,7 @@ public:
         width = newWidth;
         height = newHeight;
     }
-    void Clear() override {
-        calls.emplace_back(Clearing{});
-        ++clearCount;
-    }
+    void Clear() override { calls.emplace_back(Clearing{}); }
     void Line(double x1, double y1, double x2, double y2, int32_t penWidth,
               Colour colour) override {
         calls.emplace_back(LineCall{x1, y1, x2, y2, penWidth, colour});
@@ -74,5 +71,4 @@ public:
     std::vector<Call> calls;
     int32_t width = 0;
     int32_t height = 0;
-    int clearCount = 0;
 };

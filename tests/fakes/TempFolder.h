@@ -34,13 +34,12 @@ public:
     std::filesystem::path operator/(const std::string& name) const { return path / name; }
 
     void Put(const std::string& name, const std::string& bytes) const {
-        std::ofstream out(path / name, std::ios::binary);
-        out << bytes;
+        std::ofstream(path / name, std::ios::binary) << bytes;
     }
 
     std::string Bytes(const std::string& name) const {
         std::ifstream in(path / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        return {std::istreambuf_iterator<char>(in), {}};
     }
 
     std::set<std::string> Names() const {

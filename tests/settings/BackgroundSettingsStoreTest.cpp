@@ -9,17 +9,13 @@
 
 namespace {
 
-// A backend whose writes take as long as the test wants: each one waits until the gate opens (at
-// most half a minute, which a caller that waited for it would notice).
+// A backend whose writes wait until the gate opens (at most half a minute, which a caller that
+// waited for it would notice); it says when the first write has begun.
 class SlowStore final : public SettingsStore {
 public:
-    std::string Read(std::string_view section, std::string_view key,
-                     std::string_view defaultValue) override {
-        return store.Read(section, key, defaultValue);
-    }
+    std::string Read(std::string_view, std::string_view, std::string_view) override { return {}; }
     void Write(std::string_view section, std::string_view key, std::string_view value) override {
-        if (!announced) {
-            announced = true;
+        if (store.writeCount == 0) {
             started.set_value();
         }
         heldUp = gate.wait_for(std::chrono::seconds(30)) != std::future_status::ready;
@@ -27,8 +23,7 @@ public:
     }
     bool WriteFailed() override { return failing; }
 
-    std::promise<void> started; // the first write has begun
-    bool announced = false;
+    std::promise<void> started;
     std::shared_future<void> gate;
     bool heldUp = false;
     bool failing = false;
@@ -64,10 +59,7 @@ TEST(BackgroundSettingsStoreTest, WritesNeverWaitForTheBackendAndTheNewestValueL
 
 TEST(BackgroundSettingsStoreTest, ReleaseWritesWhatIsStillWaiting) {
     MemorySettingsStore memory;
-    {
-        BackgroundSettingsStore store(memory, {});
-        store.Write("Mixer", "mix/_main", "7");
-    }
+    BackgroundSettingsStore(memory, {}).Write("Mixer", "mix/_main", "7");
     EXPECT_EQ(memory.Stored("Mixer", "mix/_main"), "7");
 }
 

@@ -1,0 +1,66 @@
+// The side windows' own part: what their boxes, slider and buttons hand on to the rest.
+#include "FormT.h"
+#include "frmListTmps.h"
+#include "frmRhithm.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+TEST(FormTWindow, OkFillsTheRampAlongTheSliderAndTheCloseBoxChangesNothing) {
+    const TempoMemoryState before{.TempoMemory = {60, 1, 2, 3, 100, 5, 6, 7, 8}, .CurSlot = 4};
+    TempoMemoryState memory = before;
+    FormT closed(memory);
+    closed.show();
+    closed.sl.setValue(20);
+    EXPECT_TRUE(closed.close());
+    EXPECT_EQ(memory, before);
+
+    FormT form(memory);
+    form.show();
+    form.sl.setValue(20);
+    form.Command1.click();
+    EXPECT_EQ(memory.TempoMemory, (std::array<int32_t, 9>{60, 62, 70, 82, 100, 5, 6, 7, 8}));
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST(frmRhithmWindow, OnlyOkReplacesTheText) {
+    std::string text = "8 x'x'x'x'  ";
+    frmRhithm closed(text);
+    closed.show();
+    closed.txRhithm.setText(QStringLiteral("4 x"));
+    EXPECT_TRUE(closed.close());
+    EXPECT_EQ(text, "8 x'x'x'x'  ");
+
+    frmRhithm form(text);
+    EXPECT_EQ(form.txRhithm.text(), "8 x'x'x'x'  ");
+    form.txRhithm.setText(QStringLiteral("4 x^x^ /caption \u00e9/"));
+    form.cmOK.click();
+    EXPECT_EQ(text, "4 x^x^ /caption \u00e9/");
+}
+
+TEST(frmListTmpsWindow, BoxesAreReadInTheUsersNumberFormatAndNonsenseAsZero) {
+    frmListTmps form;
+    const auto show = [&form](const char* start, const char* step, const char* coof1,
+                              const char* plus) {
+        form.txT.setText(QString::fromUtf8(start));
+        form.txStep.setText(QString::fromUtf8(step));
+        form.txCoof1.setText(QString::fromUtf8(coof1));
+        form.txPlus.setText(QString::fromUtf8(plus));
+        form.cmShow.click();
+        return form.tx.toPlainText().split(QLatin1Char('\n')).value(0);
+    };
+    form.chInt.setChecked(false);
+    form.txCoof2.setText(QStringLiteral("1"));
+    form.setLocale(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(show("100", "5", "0,1", "0"), "105    ,5");
+    form.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(show("100", "5", "0.1", "0"), "105    .5");
+    // Start 0, (i × 0)^1 + 0.
+    EXPECT_EQ(show("fast", "100", "?", ""), "100    .");
+    EXPECT_EQ(form.tx.toPlainText().count(QLatin1Char('\n')), 2) << "one line break per line";
+    EXPECT_EQ(show("100", "two", "0.1", "1"), "");
+}
+
+} // namespace
