@@ -17,8 +17,11 @@ XServer::XServer(const std::string& screenFolder) {
     ChildProcess::Options options;
     options.passFd = ends[1];
     options.passFdAs = 3;
-    std::vector<std::string> arguments{"Xvfb", "-displayfd",  "3",         "-screen",
-                                       "0",    "1024x768x24", "-nolisten", "tcp"};
+    // Without -noreset the server resets whenever its last client leaves, and hangs up on anyone
+    // who connects meanwhile: a program starting while xdotool polls for its window lost its
+    // display.
+    std::vector<std::string> arguments{"Xvfb",        "-displayfd", "3",   "-screen", "0",
+                                       "1024x768x24", "-nolisten",  "tcp", "-noreset"};
     if (!screenFolder.empty()) {
         arguments.insert(arguments.end(), {"-fbdir", screenFolder});
     }
