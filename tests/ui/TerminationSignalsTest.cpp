@@ -24,21 +24,18 @@ template <typename Condition> bool DeliverUntil(Condition condition) {
 void Ignore(int) {}
 
 TEST(TerminationSignalsTest, RestoresThePreviousHandlingAtItsEnd) {
-    struct sigaction own {};
-    own.sa_handler = &Ignore;
-    sigemptyset(&own.sa_mask);
-    struct sigaction before {};
-    ASSERT_EQ(sigaction(SIGTERM, &own, &before), 0);
+    const auto handler = [] {
+        struct sigaction now {};
+        sigaction(SIGTERM, nullptr, &now);
+        return now.sa_handler;
+    };
+    const auto before = signal(SIGTERM, &Ignore);
     {
         TerminationSignals signalsWatched([](int) {});
-        struct sigaction during {};
-        sigaction(SIGTERM, nullptr, &during);
-        EXPECT_NE(during.sa_handler, &Ignore);
+        EXPECT_NE(handler(), &Ignore);
     }
-    struct sigaction after {};
-    sigaction(SIGTERM, nullptr, &after);
-    EXPECT_EQ(after.sa_handler, &Ignore);
-    sigaction(SIGTERM, &before, nullptr);
+    EXPECT_EQ(handler(), &Ignore);
+    signal(SIGTERM, before);
 }
 
 using TerminationTest = FormFixture;
