@@ -47,8 +47,6 @@ TEST_F(MainLoopTest, TheBeatTimerWaitsForTheNextDueTickAndStopsWithTheBeat) {
     form->Metron->BPM(70);
     form->BeatDue();
     EXPECT_EQ(form->BeatTimer().Target(), 2358);
-    Run(2000);
-    EXPECT_EQ(sound.requests.size(), 4u);
     form->Form_KeyDown(VirtualKey::Space, 0);
     EXPECT_FALSE(form->BeatTimer().Armed());
 }
