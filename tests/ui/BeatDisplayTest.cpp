@@ -25,7 +25,6 @@ TEST_F(BeatDisplayTest, StripPutsTheSymbolBeingPlayedInTheEighthColumn) {
         const char* strip;
     } rows[] = {
         {"4 xxxx (xxxx xxxx xxxx xxxx)0", 0, "     4 xxxx (xxxx xxxx xx"},
-        {"4 xxxx (xxxx xxxx xxxx xxxx)0", 1, "    4 xxxx (xxxx xxxx xxx"},
         // The fifth step is the first of the repeated group.
         {"4 xxxx (xxxx xxxx xxxx xxxx)0", 4, " xxxx (xxxx xxxx xxxx xxx"},
         {"8 /\xC3\x9C"
