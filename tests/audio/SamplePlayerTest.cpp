@@ -8,9 +8,9 @@ namespace {
 
 // Samples whose words are all non-zero and tell which sample and which word is heard.
 std::vector<int16_t> Ramp(int16_t first, int16_t step) {
-    std::vector<int16_t> words;
+    std::vector<int16_t> words(300);
     for (int16_t i = 0; i < 300; ++i) {
-        words.push_back(static_cast<int16_t>(first + i * step));
+        words[i] = static_cast<int16_t>(first + i * step);
     }
     return words;
 }
@@ -22,24 +22,23 @@ std::vector<int16_t> Ramp(int16_t first, int16_t step) {
 TEST(SamplePlayer, EachSampleStartsOnItsFrameAndCutsOffTheOneBefore) {
     SamplePlayer player(SampleBank({{"boom.wav", Ramp(1000, 1)}, {"snare.wav", Ramp(-2000, -1)}}));
     std::vector<int16_t> heard;
-    const auto render = [&](int64_t until) {
-        while (static_cast<int64_t>(heard.size()) < until) {
-            std::vector<int16_t> buffer(2 * 100, -1);
-            player.Render(buffer, 2);
-            for (std::size_t at = 0; at < buffer.size(); at += 2) {
-                heard.push_back(buffer[at]);
-                ASSERT_EQ(buffer[at + 1], buffer[at]);
-            }
+    const auto render = [&] {
+        std::vector<int16_t> buffer(2 * 100, -1);
+        player.Render(buffer, 2);
+        for (std::size_t at = 0; at < buffer.size(); at += 2) {
+            heard.push_back(buffer[at]);
+            ASSERT_EQ(buffer[at + 1], buffer[at]);
         }
     };
-    render(100);
+    render();
     player.PlaySample("boom.wav", 30);
     player.PlaySample("snare.wav", 250);
-    render(1000);
+    while (heard.size() < 1000) {
+        render();
+    }
     EXPECT_EQ(player.LateStarts(), 1);
     EXPECT_EQ(heard[99], 0);
     EXPECT_EQ(heard[100], 1000);
-    EXPECT_EQ(heard[249], 1149);
     constexpr int32_t Fade = SamplePlayer::FadeFrames;
     for (int32_t i = 0; i < Fade; ++i) {
         const int32_t boom = 1150 + i; // word 150 + i of the boom

@@ -26,10 +26,10 @@ public:
         messages.push_back({std::string(text), std::string(title), icon});
     }
     std::string OpenFile(const FileDialogOptions& options) override {
-        return Answer(false, options);
+        return Answer({false, options});
     }
     std::string SaveFile(const FileDialogOptions& options) override {
-        return Answer(true, options);
+        return Answer({true, options});
     }
 
     std::deque<std::string> answers;
@@ -37,13 +37,12 @@ public:
     std::vector<FileRequest> fileRequests;
 
 private:
-    std::string Answer(bool save, const FileDialogOptions& options) {
-        fileRequests.push_back({save, options});
-        if (answers.empty()) {
-            return {};
+    std::string Answer(const FileRequest& request) {
+        fileRequests.push_back(request);
+        const std::string answer = answers.empty() ? "" : answers.front();
+        if (!answers.empty()) {
+            answers.pop_front();
         }
-        std::string answer = answers.front();
-        answers.pop_front();
         return answer;
     }
 };

@@ -6,18 +6,16 @@
 #include "ClickOnsets.h"
 #include "MonitorRecorder.h"
 #include "XServer.h"
+#include "fakes/TempFolder.h"
 
 #include <chrono>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 // Last: Xlib defines names such as Status and None as macros.
 #include <X11/Xlib.h>
@@ -31,20 +29,12 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* Monitor = "pulsara_null.monitor";
 
 // Runs a command to its end (at most ten seconds); what it printed, or nothing when it failed.
-std::optional<std::string>
-RunCommand(std::vector<std::string> arguments,
-           const std::vector<std::string>& environment = Environment({})) {
-    ChildProcess::Options options;
-    options.environment = environment;
-    options.catchOutput = true;
-    ChildProcess command(std::move(arguments), options);
+std::optional<std::string> RunCommand(std::vector<std::string> arguments,
+                                      std::vector<std::string> environment = Environment({})) {
+    ChildProcess command(std::move(arguments),
+                         {.environment = environment, .catchOutput = true, .errorFile = {}});
     const std::string output = command.ReadOutput(10s);
     return command.Ended(10s) && command.EndedCleanly() ? std::optional(output) : std::nullopt;
-}
-
-std::string Text(const fs::path& file) {
-    std::ifstream in(file);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // Whether the microphone (the sink's monitor) is muted, as pactl reports it.
@@ -55,11 +45,9 @@ bool SourceMuted() {
 
 // What a window manager does when its close box is clicked: ask the window to close through the
 // WM_DELETE_WINDOW protocol.
-bool ClickCloseBox(const std::string& display, unsigned long window) {
+void ClickCloseBox(const std::string& display, unsigned long window) {
     Display* connection = XOpenDisplay(display.c_str());
-    if (connection == nullptr) {
-        return false;
-    }
+    ASSERT_NE(connection, nullptr);
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -67,40 +55,28 @@ bool ClickCloseBox(const std::string& display, unsigned long window) {
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
-    const Status sent = XSendEvent(connection, window, False, NoEventMask, &event);
-    XSync(connection, False);
+    EXPECT_NE(XSendEvent(connection, window, False, NoEventMask, &event), 0);
     XCloseDisplay(connection);
-    return sent != 0;
 }
 
 class ProgramEndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::remove_all(home);
-        fs::create_directories(home / "work");
-        ASSERT_FALSE(x.display.empty()) << "Xvfb did not start";
-    }
-    void TearDown() override {
-        if (!HasFailure()) {
-            fs::remove_all(home);
-        }
-    }
-
     // The program, started in the folder "work" with a home and settings of its own; its window.
     std::string Start() {
+        fs::create_directory(home / "work");
         const fs::path started = fs::current_path();
         fs::current_path(home / "work");
-        ChildProcess::Options options;
-        options.environment =
-            Environment({"DISPLAY=" + x.display, "HOME=" + home.string(),
-                         "XDG_CONFIG_HOME=" + Config().string(), "QT_QPA_PLATFORM=xcb"});
-        options.errorFile = home / "pulsara.log";
-        program =
-            std::make_unique<ChildProcess>(std::vector<std::string>{PULSARA_PROGRAM}, options);
+        program = std::make_unique<ChildProcess>(
+            std::vector<std::string>{PULSARA_PROGRAM},
+            ChildProcess::Options{
+                .environment = Environment({"DISPLAY=" + x.display, "HOME=" + home.path.string(),
+                                            "XDG_CONFIG_HOME=" + (home / "config").string(),
+                                            "QT_QPA_PLATFORM=xcb"}),
+                .errorFile = home / "pulsara.log"});
         fs::current_path(started);
         const std::string window = FindWindow("^Pulsara$", 30s);
         EXPECT_FALSE(window.empty())
-            << "no window; the program said: " << Text(home / "pulsara.log");
+            << "no window; the program said: " << home.Bytes("pulsara.log");
         return window;
     }
 
@@ -119,43 +95,31 @@ protected:
         return RunCommand(std::move(arguments), Environment({"DISPLAY=" + x.display}));
     }
 
-    fs::path Config() const { return home / "config"; }
-
-    fs::path home = fs::temp_directory_path() / ("pulsara-e2e-" + std::to_string(getpid()));
+    TempFolder home;
     XServer x;
     std::unique_ptr<ChildProcess> program;
 };
 
 TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTimeStored) {
-    ASSERT_TRUE(RunCommand({"pactl", "info"}))
-        << "no PulseAudio server: the test runs in its fixture";
-    // Other tests record the monitor after this one: whatever happens here, it ends unmuted.
+    // The program mutes the microphone (the sink's monitor) as it ends; other tests record the
+    // monitor after this one.
     const std::shared_ptr<void> unmute(nullptr, [](void*) {
         RunCommand({"pactl", "set-source-mute", Monitor, "0"});
     });
-    // The microphone comes muted from an earlier run.
-    ASSERT_TRUE(RunCommand({"pactl", "set-source-mute", Monitor, "1"}));
     MonitorRecorder recorder;
-    ASSERT_TRUE(recorder.Start());
-    ASSERT_TRUE(recorder.WaitForData(5s));
+    ASSERT_TRUE(recorder.Start() && recorder.WaitForData(5s))
+        << "no PulseAudio server: the test runs in its fixture";
 
     const auto spawned = Clock::now();
     const std::string window = Start();
     ASSERT_FALSE(window.empty());
     const auto windowUp = Clock::now();
-    // Loading the window unmutes the microphone.
-    for (auto deadline = Clock::now() + 10s; SourceMuted() && Clock::now() < deadline;) {
-    }
-    ASSERT_FALSE(SourceMuted()) << "the program did not unmute the microphone";
-
     ASSERT_TRUE(Keys({"windowfocus", "--sync", window}));
     // The sound output settles on the sink's timing in its first second.
     std::this_thread::sleep_for(1500ms);
     ASSERT_TRUE(Keys({"key", "space"}));
-    const auto started = Clock::now();
     std::this_thread::sleep_for(3200ms);
     ASSERT_TRUE(Keys({"key", "space"}));
-    const double playedSeconds = std::chrono::duration<double>(Clock::now() - started).count();
     std::this_thread::sleep_for(2s);
     recorder.Stop();
 
@@ -164,10 +128,6 @@ TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTi
     // when the machine is so busy that the sound server runs dry for a moment.
     const std::vector<double> onsets = ClickOnsets::Find(recorder.Samples());
     ASSERT_GE(onsets.size(), 5u) << "Space did not start the beat";
-    const auto expectedClicks = static_cast<std::size_t>(playedSeconds / 0.5);
-    EXPECT_GE(onsets.size() + 1, expectedClicks);
-    EXPECT_LE(onsets.size(), expectedClicks + 2);
-    EXPECT_NEAR(ClickOnsets::Measure(onsets).meanInterval, 22050.0, 22.05 * 4);
     for (std::size_t i = 1; i < onsets.size(); ++i) {
         EXPECT_NEAR(onsets[i] - onsets[i - 1], 22050.0, 661.5) << "after click " << i - 1;
     }
@@ -175,19 +135,19 @@ TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTi
     EXPECT_GT(silenceAtEnd, 1.5 * 44100) << "clicks went on after the second Space";
 
     const auto closing = Clock::now();
-    ASSERT_TRUE(ClickCloseBox(x.display, std::stoul(window)));
+    ClickCloseBox(x.display, std::stoul(window));
     ASSERT_TRUE(program->Ended(15s)) << "the close box did not end the program";
     EXPECT_TRUE(program->EndedCleanly());
     EXPECT_TRUE(SourceMuted()) << "the microphone was left open";
     // The practice time, in whole seconds, between the window's life and the program's.
     std::smatch total;
-    const std::string settings = Text(Config() / "Pulsara" / "Pulsara.conf");
+    const std::string settings = home.Bytes("config/Pulsara/Pulsara.conf");
     ASSERT_TRUE(std::regex_search(settings, total, std::regex(R"(\[Time\]\nTotalTime=(\d+))")))
         << settings;
-    const double atLeast = std::chrono::duration<double>(closing - windowUp).count();
-    const double atMost = std::chrono::duration<double>(Clock::now() - spawned).count();
-    EXPECT_GE(std::stoi(total[1]), static_cast<int>(atLeast) - 1);
-    EXPECT_LE(std::stoi(total[1]), static_cast<int>(atMost) + 1);
+    using std::chrono::seconds;
+    const int stored = std::stoi(total[1]);
+    EXPECT_GE(stored, std::chrono::duration_cast<seconds>(closing - windowUp).count() - 1);
+    EXPECT_LE(stored, std::chrono::duration_cast<seconds>(Clock::now() - spawned).count() + 1);
 }
 
 // An end asked for by the system (SIGTERM) is obeyed at once, also during the long measuring of an
@@ -195,8 +155,7 @@ TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTi
 // recovery file beside the settings.
 TEST_F(ProgramEndToEnd, AnEndAskedForBySigtermIsObeyedDuringAnExportWithTheNotesKept) {
     // The notebook's file cannot be written: a folder stands in its place.
-    fs::create_directories(home / ".local" / "share" / "Pulsara" / "notebook.txt");
-    const std::string take = (home / "work" / "take.wav").string();
+    fs::create_directories(home / ".local/share/Pulsara/notebook.txt");
     const std::string window = Start();
     ASSERT_FALSE(window.empty());
     ASSERT_TRUE(Keys({"windowfocus", "--sync", window, "key", "F9"}));
@@ -212,7 +171,7 @@ TEST_F(ProgramEndToEnd, AnEndAskedForBySigtermIsObeyedDuringAnExportWithTheNotes
     ASSERT_TRUE(Keys({"windowfocus", "--sync", window, "key", "F11"}));
     const std::string dialog = FindWindow("^Export to Wave$", 10s);
     ASSERT_FALSE(dialog.empty());
-    ASSERT_TRUE(Keys({"windowfocus", "--sync", dialog, "type", take}));
+    ASSERT_TRUE(Keys({"windowfocus", "--sync", dialog, "type", (home / "work/take.wav").string()}));
     ASSERT_TRUE(Keys({"key", "Return"}));
     std::this_thread::sleep_for(300ms);
     ASSERT_FALSE(program->Ended(0ms)) << "the export ended too soon to be interrupted";
@@ -221,7 +180,7 @@ TEST_F(ProgramEndToEnd, AnEndAskedForBySigtermIsObeyedDuringAnExportWithTheNotes
     ASSERT_TRUE(program->Ended(3s)) << "SIGTERM during the export did not end the program";
     EXPECT_TRUE(program->EndedCleanly());
     EXPECT_TRUE(fs::is_empty(home / "work")) << "the export or something beside it was left";
-    EXPECT_TRUE(fs::exists(Config() / "Pulsara" / "notebook-recovered.txt"));
+    EXPECT_TRUE(fs::exists(home / "config/Pulsara/notebook-recovered.txt"));
 }
 
 } // namespace

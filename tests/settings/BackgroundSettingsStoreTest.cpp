@@ -24,7 +24,8 @@ public:
     bool WriteFailed() override { return failing; }
 
     std::promise<void> started;
-    std::shared_future<void> gate;
+    std::promise<void> open;
+    std::shared_future<void> gate = open.get_future().share();
     bool heldUp = false;
     bool failing = false;
     MemorySettingsStore store;
@@ -32,8 +33,6 @@ public:
 
 TEST(BackgroundSettingsStoreTest, WritesNeverWaitForTheBackendAndTheNewestValueLands) {
     SlowStore slow;
-    std::promise<void> open;
-    slow.gate = open.get_future().share();
     int failures = 0;
     BackgroundSettingsStore store(slow, {{{"Rhithm", "sav65"}, "8 xx  "}}, [&] { ++failures; });
     EXPECT_EQ(store.Read("Rhithm", "sav65", ""), "8 xx  ");
@@ -46,7 +45,7 @@ TEST(BackgroundSettingsStoreTest, WritesNeverWaitForTheBackendAndTheNewestValueL
     store.Write("Time", "TotalTime", "30");
     EXPECT_EQ(store.Read("Time", "TotalTime", "0"), "30");
 
-    open.set_value();
+    slow.open.set_value();
     store.Flush();
     EXPECT_FALSE(slow.heldUp) << "the caller waited for the backend";
     EXPECT_EQ(slow.store.Stored("Time", "TotalTime"), "30");
