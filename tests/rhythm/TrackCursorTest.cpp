@@ -44,7 +44,6 @@ TEST(TrackCursor, PlaysEachConstructAsWritten) {
         {"/one/ 4 x x /open", false, 3, "x4/one/ x4/one/ x4/one/|"},
         // The "<" inside the information text ends the body.
         {"4 xx /note<x/", false, 3, "x4 x4 x4/note /|"},
-        {"a>b>4 xx<c<d", false, 3, "x4 x4 x4|"},
     };
     for (const Case& c : cases) {
         CTrackList track = Accepted(c.text);

@@ -45,13 +45,6 @@ inline void WriteAllSamples(const TempFolder& folder) {
     }
 }
 
-// A wave file's 32-bit field at byte `at` (the machine is little-endian, as the file is).
-inline uint32_t U32At(const std::string& bytes, std::size_t at) {
-    uint32_t value = 0;
-    std::memcpy(&value, bytes.data() + at, sizeof value);
-    return value;
-}
-
 // The sound of a wave file's bytes: the 16-bit samples after its 44-byte header.
 inline std::vector<int16_t> SamplesOf(const std::string& bytes) {
     std::vector<int16_t> samples(bytes.size() < 44 ? 0 : (bytes.size() - 44) / 2);

@@ -30,7 +30,6 @@ TEST(TempoGrowthRamp, FillsTheSlotsBetweenTheFirstAndTheCurrentAlongTheCurve) {
         {Marks, 1, 20, Marks, 1},
         {Marks, -1, 20, Marks, 2}, // a slot outside the memory changes nothing
         {Marks, 9, 20, Marks, 2},
-        {Marks, 1000, 20, Marks, 2},
     };
     for (const Case& c : cases) {
         TempoMemoryState memory{.TempoMemory = c.memory, .CurSlot = c.curSlot, .LastSlot = 2};
