@@ -39,7 +39,6 @@ TEST(TempoListPlan, LinesOfTheBoxes) {
     };
     const Case cases[] = {
         {{}, 100, 0, "102    1"},
-        {{}, 100, 99, "300    401"},
         {{.Sum = true}, 100, 99, "300    401     13594"},
         // Decimal times in the pattern, without leading zeros, with the user's separator.
         {decimals, 40, 0, "105    .5"},
@@ -68,9 +67,9 @@ TEST(TempoListPlan, LinesOfTheBoxes) {
 
 TEST(TempoListTimes, ThePatternKeepsAtMostTwoDecimals) {
     const std::pair<double, const char*> cases[] = {
-        {1.04, "1.04"},          {0.5, ".5"},        {0, "."},
-        {-0.001, "."},           {1234.5, "1234.5"}, {9.999, "10."},
-        {12345.678, "12345.68"}, {-0.5, "-.5"},      {-3, "-3."},
+        // ".5", "." and "-.5" are in the plan's lines above.
+        {1.04, "1.04"}, {-0.001, "."},           {1234.5, "1234.5"},
+        {9.999, "10."}, {12345.678, "12345.68"}, {-3, "-3."},
     };
     for (const auto& [times, expected] : cases) {
         EXPECT_EQ(TempoList::FormatTimes(times, "."), expected) << times;
