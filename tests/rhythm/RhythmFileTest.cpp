@@ -67,17 +67,15 @@ TEST(RhythmFileWrite, ReplacesTheFileKeepingItsPermissionsAndReadsBack) {
     EXPECT_EQ(folder.Names(), std::set<std::string>{"old.rtm"}); // no temporary file left
 }
 
+// A missing or unwritable folder is the rhythm commands' test; here the last step, the rename
+// onto the chosen path, fails.
 TEST(RhythmFileWrite, FailureGivesTheReasonAndLeavesNoTrace) {
     TempFolder folder;
     fs::create_directories(folder / "taken.rtm/inside");
-    for (const auto& [name, reason] :
-         {std::pair{"no-such-folder/a.rtm", "No such file or directory"},
-          {"taken.rtm", "Is a directory"}}) {
-        const std::optional<RhythmFile::Error> error =
-            RhythmFile::Write((folder / name).string(), "4 xx  ");
-        ASSERT_TRUE(error.has_value()) << name;
-        EXPECT_EQ(error->reason, reason);
-    }
+    const std::optional<RhythmFile::Error> error =
+        RhythmFile::Write((folder / "taken.rtm").string(), "4 xx  ");
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->reason, "Is a directory");
     EXPECT_EQ(folder.Names(), std::set<std::string>{"taken.rtm"});
     EXPECT_TRUE(fs::is_directory(folder / "taken.rtm/inside"));
 }
