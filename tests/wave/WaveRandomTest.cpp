@@ -34,7 +34,7 @@ std::vector<int16_t> Walk(CTrackList track, int32_t tempo, int& steps) {
         const double exact = 60.0 / tempo * 4.0 / track.CurDuration() * 44100.0;
         if (const int kind = Kind(track.CurSound()); kind != 0) {
             finishSound();
-            sounds.push_back({kind, SampleLimit(kind), 0});
+            sounds.push_back({kind, SampleLimit[kind], 0});
             length = std::nearbyint(exact);
         } else {
             length = std::nearbyint(length + exact);
