@@ -73,14 +73,11 @@ TEST(WaveRandom, FilesAreTheSumOfTheirRoundedSounds) {
         const WaveOutcome outcome = wave.MakeFile(file, tempo);
         ASSERT_TRUE(outcome.Ok()) << outcome.Message();
         ++rendered;
-        const std::string bytes = out.Bytes("take.wav");
-        ASSERT_EQ(SamplesOf(bytes), expected);
+        ASSERT_EQ(SamplesOf(out.Bytes("take.wav")), expected);
         ASSERT_EQ(percents.size(), static_cast<std::size_t>(steps));
         EXPECT_EQ(percents.back(), 100);
         EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
-        std::filesystem::remove(file);
     }
-    EXPECT_TRUE(out.Names().empty());
 }
 
 } // namespace
