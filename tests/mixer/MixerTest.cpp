@@ -133,10 +133,6 @@ TEST_F(MixerTest, MixerPresetsRecallAndStoreMasterWaveAndMicrophone) {
     store.Set("Mixer", "mixN_mic", "12x");
     presets.SetMixer(false, "N");
     EXPECT_EQ(mixer(), (Levels{-4096, 30000, 20000}));
-    store.Set("Mixer", "mixN_main", "99999999999");
-    presets.SetMixer(false, "N");
-    EXPECT_EQ(presets.SavedMainLevel(), -4096);
-    EXPECT_EQ(mixer(), (Levels{-4096, 30000, 20000}));
 }
 
 } // namespace

@@ -47,8 +47,6 @@ TEST(RhythmRandom, EveryTextIsRefusedUnchangedOrPlaysSafely) {
         ++accepted;
         twin.Rhithm(text);
         ASSERT_EQ(twin.Rhithm(), track.Rhithm());
-        const std::size_t added = track.Rhithm().size() - text.size();
-        ASSERT_TRUE(added == 0 || added == 2) << text;
         track.NoInfinite(noInfinite);
         twin.NoInfinite(noInfinite);
         for (int i = generator.Pick(20, 180); i > 0; --i, ++steps) {

@@ -74,9 +74,6 @@ TEST_F(WaveRender, SoundsAreRoundedAndFilledWithSilence) {
          120,
          {{Boom, 6161, 11025}, {Boomi, 100, 11025}, {BassDrum, 0, 11025}, {Snare, 10, 11025}},
          true},
-        // At 96 a quarter note is 27562.5 samples: the sound's own step rounds to 27562, and with
-        // its rest 27562 + 27562.5 rounds to 55124 (rounding the pair once would give 55125).
-        {"4 x.x.", 96, {{Boom, 6161, 55124}, {Boom, 6161, 55124}}, false},
         // A whole note at 15 is 16 s: its silence alone runs past the end of the write buffer.
         {"1 xx", 15, {{Boom, 6161, 705600}, {Boom, 6161, 705600}}, false},
     };
@@ -93,17 +90,6 @@ TEST_F(WaveRender, SoundsAreRoundedAndFilledWithSilence) {
     }
     std::filesystem::current_path(previous);
     EXPECT_EQ(samples.Names(), before);
-}
-
-TEST_F(WaveRender, PercentIsStepsDoneTimesTheFactorRoundedHalfToEven) {
-    std::vector<int32_t> percents;
-    CWave wave(samples.path);
-    wave.OnProgress([&](int32_t& percent) { percents.push_back(percent); });
-    wave.Track().Rhithm("24 xxxxxx xxxxxx xxxxxx xxxxxx");
-    ASSERT_TRUE(wave.MakeFile(target, 120).Ok());
-    // Step 15 gives 15 * (100 / 24) = 62.50000000000001, which rounds up.
-    EXPECT_EQ(percents, (std::vector<int32_t>{4,  8,  12, 17, 21, 25, 29, 33, 38, 42, 46, 50,
-                                              54, 58, 63, 67, 71, 75, 79, 83, 88, 92, 96, 100}));
 }
 
 } // namespace

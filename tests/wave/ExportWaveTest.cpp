@@ -1,11 +1,10 @@
 // The engine's export: a renderer of its own for the length of one export, fed the engine's
-// rhythm and tempo.
+// rhythm and tempo. What the file holds is the renderer's own tests' business.
 #include "CMetronome.h"
 #include "ManualTickSource.h"
 #include "RecordingSoundOutput.h"
 #include "WaveFiles.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -14,8 +13,8 @@ namespace {
 
 class ProgressLog final : public CMetronomeEvents {
 public:
-    void Progress(int32_t& percent) override { onProgress(percent); }
-    std::function<void(int32_t)> onProgress;
+    void Progress(int32_t& percent) override { percents.push_back(percent); }
+    std::vector<int32_t> percents;
 };
 
 // A second export started from the window's messages would release the renderer under the first;
@@ -35,25 +34,18 @@ TEST(ExportWave, RendersTheEnginesRhythmAtItsTempoOneExportAtATime) {
     EXPECT_EQ(metron.ExportWave(file).Error(), WaveError::NoTempo); // the tempo was never set
 
     metron.BPM(60);
-    for (int i = 0; i < 3; ++i) {
-        metron.Track().StepForward();
-    }
+    metron.Track().StepForward();
     const int32_t pos = metron.Track().CurPos();
-    std::vector<int32_t> percents;
-    log.onProgress = [&](int32_t percent) {
-        EXPECT_TRUE(metron.Exporting());
-        percents.push_back(percent);
-    };
     std::vector<WaveError> nested;
-    metron.PendingEvents(
-        [&] { nested.push_back(metron.ExportWave((out / "other.wav").string()).Error()); });
+    metron.PendingEvents([&] {
+        EXPECT_TRUE(metron.Exporting());
+        nested.push_back(metron.ExportWave((out / "other.wav").string()).Error());
+    });
     const WaveOutcome outcome = metron.ExportWave(file);
     ASSERT_TRUE(outcome.Ok()) << outcome.Message();
     EXPECT_FALSE(metron.Exporting());
-    EXPECT_EQ(SamplesOf(out.Bytes("take.wav")).size(), 4u * 22050);
-    EXPECT_EQ(percents, (std::vector<int32_t>{25, 50, 75, 100}));
+    EXPECT_EQ(log.percents, (std::vector<int32_t>{25, 50, 75, 100}));
     EXPECT_EQ(nested, std::vector<WaveError>(4, WaveError::Busy));
-    EXPECT_EQ(out.Names(), std::set<std::string>{"take.wav"});
     // The renderer parses its own copy: the beat's cursor stays where it was.
     EXPECT_EQ(metron.Track().CurPos(), pos);
     EXPECT_FALSE(metron.Track().NoInfinite());

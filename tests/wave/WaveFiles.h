@@ -15,16 +15,9 @@ inline int16_t Word(int kind, int32_t i) {
     return static_cast<int16_t>(kind * 8192 + i);
 }
 
-inline const char* SampleName(int kind) {
-    static const char* const names[] = {"", "boom.wav", "boomi.wav", "bassdrum.wav", "snare.wav"};
-    return names[kind];
-}
-
+constexpr const char* SampleName[] = {"", "boom.wav", "boomi.wav", "bassdrum.wav", "snare.wav"};
 // The words of each sample that an export copies at most.
-inline int32_t SampleLimit(int kind) {
-    static const int32_t limits[] = {0, 6161, 820, 26304, 27214};
-    return limits[kind];
-}
+constexpr int32_t SampleLimit[] = {0, 6161, 820, 26304, 27214};
 
 // Words 1 ... lastWord after a 44-byte header and a word 0, all of bytes 0xAA, which a correct
 // renderer never copies.
@@ -35,21 +28,14 @@ inline void WriteSample(const TempFolder& folder, int kind, int32_t lastWord) {
         bytes += static_cast<char>(word & 0xFF);
         bytes += static_cast<char>(word >> 8);
     }
-    folder.Put(SampleName(kind), bytes);
+    folder.Put(SampleName[kind], bytes);
 }
 
 // All four samples, each holding one word more than is copied.
 inline void WriteAllSamples(const TempFolder& folder) {
     for (int kind = Boom; kind <= Snare; ++kind) {
-        WriteSample(folder, kind, SampleLimit(kind) + 1);
+        WriteSample(folder, kind, SampleLimit[kind] + 1);
     }
-}
-
-// A wave file's 32-bit field at byte `at` (the machine is little-endian, as the file is).
-inline uint32_t U32At(const std::string& bytes, std::size_t at) {
-    uint32_t value = 0;
-    std::memcpy(&value, bytes.data() + at, sizeof value);
-    return value;
 }
 
 // The sound of a wave file's bytes: the 16-bit samples after its 44-byte header.

@@ -30,7 +30,6 @@ TEST(TempoGrowthRamp, FillsTheSlotsBetweenTheFirstAndTheCurrentAlongTheCurve) {
         {Marks, 1, 20, Marks, 1},
         {Marks, -1, 20, Marks, 2}, // a slot outside the memory changes nothing
         {Marks, 9, 20, Marks, 2},
-        {Marks, 1000, 20, Marks, 2},
     };
     for (const Case& c : cases) {
         TempoMemoryState memory{.TempoMemory = c.memory, .CurSlot = c.curSlot, .LastSlot = 2};
@@ -48,9 +47,7 @@ TEST(TempoGrowthCurve, ElevenDotsFromTheCornerToTheTopEdgeBentByTheSlider) {
         double x, y;
     };
     // At k = 2, x = 0.5 lies a quarter of the way up; at k = 0 every dot is on the top edge.
-    const Case cases[] = {
-        {10, 0, 100, 100}, {10, 5, 140, 60}, {10, 10, 180, 20}, {20, 5, 140, 80}, {0, 0, 100, 20},
-    };
+    const Case cases[] = {{10, 5, 140, 60}, {20, 5, 140, 80}, {0, 0, 100, 20}};
     for (const Case& c : cases) {
         RecordingSurface surface;
         TempoGrowth::DrawCurve(surface, c.slider);

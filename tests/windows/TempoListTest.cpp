@@ -39,16 +39,12 @@ TEST(TempoListPlan, LinesOfTheBoxes) {
     };
     const Case cases[] = {
         {{}, 100, 0, "102    1"},
-        {{}, 100, 99, "300    401"},
-        {{.Sum = true}, 100, 1, "104    1     2"},
         {{.Sum = true}, 100, 99, "300    401     13594"},
         // Decimal times in the pattern, without leading zeros, with the user's separator.
         {decimals, 40, 0, "105    .5"},
-        {decimals, 40, 1, "110    1."},
         {comma, 40, 0, "105    ,5"},
         {{.Step = 1}, 200, 199, "300    401"},
         {{.Step = 200}, 1, 0, "300    401"},
-        {{.Step = 199}, 1, 0, "299    397"},
         {{.Step = 3}, 66, 65, "298    393"},
         // Extreme boxes give text, not a crash or a number wrapped round.
         {{.StartTempo = Max, .Step = 100}, 2, 0, "2147483747    101"},
@@ -71,10 +67,9 @@ TEST(TempoListPlan, LinesOfTheBoxes) {
 
 TEST(TempoListTimes, ThePatternKeepsAtMostTwoDecimals) {
     const std::pair<double, const char*> cases[] = {
-        {2, "2."},          {1.04, "1.04"}, {0.5, ".5"},
-        {0, "."},           {0.001, "."},   {-0.001, "."},
-        {1234.5, "1234.5"}, {9.999, "10."}, {12345.678, "12345.68"},
-        {-0.5, "-.5"},      {-3, "-3."},
+        // ".5", "." and "-.5" are in the plan's lines above.
+        {1.04, "1.04"}, {-0.001, "."},           {1234.5, "1234.5"},
+        {9.999, "10."}, {12345.678, "12345.68"}, {-3, "-3."},
     };
     for (const auto& [times, expected] : cases) {
         EXPECT_EQ(TempoList::FormatTimes(times, "."), expected) << times;

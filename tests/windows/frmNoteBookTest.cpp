@@ -31,27 +31,18 @@ TEST_F(frmNoteBookTest, ClosingWritesTheNotesWhileEventsGoOn) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(frmNoteBookTest, AnUnwritableFolderIsReportedAndTheNotesStayOpenUntilItCanBeWritten) {
+// That the notes stay open and are written once the folder can take them is the main window's
+// closing test; here the warning names the file.
+TEST_F(frmNoteBookTest, AnUnwritableFolderIsReportedWithTheFilesPath) {
     // A plain file where the folder should be: the notebook cannot be created in it.
     folder.Put("blocked", "not a folder");
     frmNoteBook form(dialogs, folder / "blocked");
     form.show();
-    form.tx.setPlainText(QStringLiteral("Do not lose me"));
-
     EXPECT_FALSE(form.close());
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.tx.toPlainText(), "Do not lose me");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_NE(dialogs.messages[0].text.find((folder / "blocked/notebook.txt").string()),
               std::string::npos);
-
-    std::filesystem::remove(folder / "blocked");
-    std::filesystem::create_directory(folder / "blocked");
-    EXPECT_TRUE(form.close());
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(folder.Bytes("blocked/notebook.txt"), "\"Do not lose me\"\r\n");
-    EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 } // namespace
