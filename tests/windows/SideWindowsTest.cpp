@@ -1,10 +1,12 @@
 // The side windows' own part: what their boxes, slider and buttons hand on to the rest.
 #include "FormT.h"
+#include "TempoField.h"
 #include "frmListTmps.h"
 #include "frmRhithm.h"
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -19,6 +21,20 @@ TEST(FormTWindow, OkFillsTheRampAlongTheSlider) {
     form.Command1.click();
     EXPECT_EQ(memory.TempoMemory, (std::array<int32_t, 9>{60, 62, 70, 82, 100, 5, 6, 7, 8}));
     EXPECT_FALSE(form.isVisible());
+}
+
+// A tempo beyond the range may be typed on its way to the field's end; letters never.
+TEST(TempoFieldBox, TakesDigitsBeyondTheRangeButNoLetters) {
+    TempoField field;
+    field.setRange(15, 320);
+    const std::pair<QString, QValidator::State> rows[] = {{"400", QValidator::Intermediate},
+                                                          {"4000", QValidator::Invalid},
+                                                          {"ab", QValidator::Invalid},
+                                                          {"-5", QValidator::Invalid}};
+    for (auto [text, state] : rows) {
+        int pos = static_cast<int>(text.size());
+        EXPECT_EQ(field.validate(text, pos), state) << text.toStdString();
+    }
 }
 
 TEST(frmRhithmWindow, OnlyOkReplacesTheText) {
