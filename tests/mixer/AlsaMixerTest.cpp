@@ -55,14 +55,6 @@ TEST_F(AlsaMixerTest, LevelsAndMutesReachTheSoundServerAndMissingLinesNothing) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(AlsaMixerTest, AMissingDeviceIsReportedOnceAndLeavesAnInertObject) {
-    AlsaMixerDevice device("nonexistent_device");
-    cVolume volume(device, dialogs);
-    volume.VolumeLevel(1000);
-    EXPECT_EQ(volume.VolumeLevel() + volume.CurrentVolumeMeterInput(), 0);
-    EXPECT_EQ(dialogs.messages.size(), 1u);
-}
-
 // A tone of half of full scale played into the sink reaches the input meter through the monitor,
 // give or take the 8-bit step and the resampler's ripple. Reading goes on for a while after the
 // tone arrives, so that an overshoot would show; the recorder ends with the object.

@@ -22,30 +22,6 @@ protected:
     ScriptedDialogs dialogs;
 };
 
-// One property of each kind, each on another line: one reaching the wrong kind or line reads 0 or
-// another one's numbers.
-TEST_F(MixerTest, LevelPropertiesReachTheirOwnControl) {
-    card.AddControl(Line::Microphone, Type::Volume, -1, 1001, 11);
-    card.AddControl(Line::LineIn, Type::Bass, -2, 1002, 12);
-    card.AddControl(Line::CompactDisc, Type::Treble, -3, 1003, 13);
-    card.AddControl(Line::Synthesizer, Type::Pan, -4, 1004, 14);
-    card.AddControl(Line::Wave, Type::Fader, -5, 1005, 15);
-    cVolume v(card, dialogs);
-    EXPECT_EQ((Levels{v.MicMin(), v.LineBassMin(), v.CDTrebleMin(), v.SynPanMin(), v.WaveFaderMin(),
-                      v.MicMax(), v.LineBassMax(), v.CDTrebleMax(), v.SynPanMax(), v.WaveFaderMax(),
-                      v.MicLevel(), v.LineLevelBass(), v.CDLevelTreble(), v.SynLevelPan(),
-                      v.WaveLevelFader()}),
-              (Levels{-1, -2, -3, -4, -5, 1001, 1002, 1003, 1004, 1005, 11, 12, 13, 14, 15}));
-    v.MicLevel(-11);
-    v.LineLevelBass(-12);
-    v.CDLevelTreble(-13);
-    v.SynLevelPan(-14);
-    v.WaveLevelFader(-15);
-    EXPECT_EQ((Levels{v.MicLevel(), v.LineLevelBass(), v.CDLevelTreble(), v.SynLevelPan(),
-                      v.WaveLevelFader()}),
-              (Levels{-11, -12, -13, -14, -15}));
-}
-
 // A control the card refuses to read counts as 0, silently.
 TEST_F(MixerTest, MuteIsOnExactlyWhenTheControlHoldsOne) {
     card.AddControl(Line::Master, Type::Volume, 0, 65535, 40000);

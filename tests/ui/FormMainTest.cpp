@@ -1,8 +1,6 @@
 #include "FormFixture.h"
 
-#include <QImage>
 #include <QMetaObject>
-#include <cstdio>
 
 namespace {
 
@@ -73,20 +71,6 @@ TEST_F(FormMainTest, ClockTimerStoresTheTimeSoFar) {
     EXPECT_TRUE(form->close());
     // A timer that still fires after the unload finds no clock and does nothing.
     ASSERT_TRUE(QMetaObject::invokeMethod(&form->timClock, "timeout", Qt::DirectConnection));
-}
-
-// A picture of the window at work, for anyone to look at in the build folder.
-TEST_F(FormMainTest, ScreenshotAfterAFewBeatsIsWrittenToTheBuildFolder) {
-    form->Metron->AccelerandoBegin(3.0);
-    form->Metron->Pause(true);
-    form->Metron->Track().Rhithm("4 /warm up/ xxxx (xxxx xxxx xxxx xxxx)0");
-    SwitchOn();
-    for (int beat = 0; beat < 5; ++beat) {
-        ASSERT_TRUE(NextBeat());
-    }
-    ticks.now += 250;
-    std::remove(PULSARA_SCREENSHOT);
-    EXPECT_TRUE(form->grab().toImage().save(QStringLiteral(PULSARA_SCREENSHOT)));
 }
 
 } // namespace

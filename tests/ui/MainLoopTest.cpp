@@ -1,6 +1,5 @@
 #include "FormFixture.h"
 #include "VirtualKey.h"
-#include "fakes/TempFolder.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -86,19 +85,6 @@ TEST_F(MainLoopTest, ACloseRequestWaitsForTheCommandInProgressToReturn) {
     EXPECT_NE(form->Metron, nullptr);
     QApplication::processEvents();
     EXPECT_EQ(form->Metron, nullptr);
-}
-
-TEST_F(MainLoopTest, AnEndRequestedByTheSystemStopsAnExportAndCloses) {
-    const TempFolder folder;
-    dialogs.answers = {(folder / "take.wav").string()};
-    // A million steps: the export would take seconds.
-    form->Metron->Track().Rhithm("4 (((.)99)99)99 xx");
-    QTimer::singleShot(0, form.get(), [&] { form->RequestClose(FormMain::BySystem); });
-    form->Form_KeyDown(VirtualKey::F11, 0);
-    QApplication::processEvents();
-    EXPECT_EQ(form->Metron, nullptr);
-    EXPECT_FALSE(std::filesystem::exists(folder / "take.wav"));
-    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(MainLoopTest, AFaultInTheEngineEndsTheProgramAsACloseWould) {

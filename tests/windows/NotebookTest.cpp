@@ -1,6 +1,9 @@
-// The notebook's file: its exact layout, quotes, foreign files and failed writes.
+// The notebook's files: where they live, their exact layout, the one-time takeover of an old
+// notebook, and the rescue files of notes that could not be written when the program was made to
+// end.
 #include "NotebookFile.h"
-
+#include "NotebookFolder.h"
+#include "NotebookRecovery.h"
 #include "fakes/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +88,74 @@ TEST_F(NotebookFileTest, AFailedWriteGivesTheReasonAndLeavesNoTrace) {
     EXPECT_EQ(NotebookFile::Read(File()), "");
     EXPECT_TRUE(NotebookFile::Write(File(), "notes"));
     EXPECT_TRUE(fs::is_fifo(File()));
+}
+
+TEST(NotebookFolderTest, DataFolderFromTheEnvironment) {
+    struct Case {
+        const char* xdgDataHome;
+        const char* home;
+        fs::path expected;
+    };
+    const Case cases[] = {
+        {"/data", "/home/anna", "/data/Pulsara"},
+        {nullptr, "/home/anna", "/home/anna/.local/share/Pulsara"},
+        {"", "/home/anna", "/home/anna/.local/share/Pulsara"},
+        {"relative/data", "/home/anna", "/home/anna/.local/share/Pulsara"},
+        {nullptr, nullptr, ""},
+        {nullptr, "relative", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NotebookFolder::UserDataFolder(c.xdgDataHome, c.home), c.expected)
+            << (c.home ? c.home : "(unset)");
+    }
+}
+
+// The old notebook is copied once and left as it is; a data folder that cannot be made leaves the
+// notes where they are.
+TEST(NotebookFolderTest, AnOldNotebookIsTakenOverOnceAndLeftAsItIs) {
+    TempFolder folder;
+    const fs::path data = folder / "data" / "Pulsara";
+    const fs::path current = folder / "started-here";
+    fs::create_directory(current);
+    EXPECT_EQ(NotebookFolder::Prepare(data, current), data);
+    EXPECT_TRUE(fs::is_directory(data));
+    EXPECT_TRUE(fs::is_empty(data)) << "without an old notebook there is nothing to take over";
+
+    const std::string old = "\"scales at 90\r\narpeggios\"\r\n";
+    folder.Put("started-here/notebook.txt", old);
+    EXPECT_EQ(NotebookFolder::Prepare(data, current), data);
+    EXPECT_EQ(folder.Bytes("data/Pulsara/notebook.txt"), old);
+    EXPECT_EQ(folder.Bytes("started-here/notebook.txt"), old);
+
+    // Once the data folder has its notebook, the old file is no longer read.
+    folder.Put("started-here/notebook.txt", "\"written by an older version\"\r\n");
+    EXPECT_EQ(NotebookFolder::Prepare(data, current), data);
+    EXPECT_EQ(folder.Bytes("data/Pulsara/notebook.txt"), old);
+
+    folder.Put("plain", "a file where the folder should be");
+    EXPECT_EQ(NotebookFolder::Prepare(folder / "plain" / "Pulsara", current), current);
+    EXPECT_EQ(NotebookFolder::Prepare({}, current), current);
+}
+
+TEST(NotebookRecoveryTest, EachRescueKeepsAFileOfItsOwnUntilTheUserRemovesIt) {
+    TempFolder folder;
+    const std::filesystem::path rescue = folder / "rescue";
+    EXPECT_EQ(NotebookRecovery::Notice(rescue), "");
+    EXPECT_EQ(NotebookRecovery::Save(rescue, "first\nnotes"), rescue / "notebook-recovered.txt");
+    EXPECT_EQ(NotebookRecovery::Save(rescue, "second"), rescue / "notebook-recovered-2.txt");
+    EXPECT_EQ(folder.Bytes("rescue/notebook-recovered.txt"), "\"first\r\nnotes\"\r\n");
+    folder.Put("rescue/other.txt", "not a rescue");
+
+    const std::vector<std::filesystem::path> kept{rescue / "notebook-recovered-2.txt",
+                                                  rescue / "notebook-recovered.txt"};
+    EXPECT_EQ(NotebookRecovery::Kept(rescue), kept);
+    const std::string notice = NotebookRecovery::Notice(rescue);
+    EXPECT_NE(notice.find("\n\"" + kept[0].string() + "\"\n\"" + kept[1].string() + "\"\n"),
+              std::string::npos)
+        << notice;
+
+    folder.Put("plain", "a file where the folder should be");
+    EXPECT_FALSE(NotebookRecovery::Save(folder / "plain", "notes"));
 }
 
 } // namespace
