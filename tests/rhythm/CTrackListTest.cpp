@@ -109,16 +109,6 @@ TEST(TrackCursor, PlaysEachConstructAsWritten) {
     }
 }
 
-TEST(TrackCursor, OnStartRestartsAtTheBodyStart) {
-    CTrackList track = Accepted("T>8 /a/ (x')3 x<");
-    EXPECT_EQ(track.CurPos(), 3);
-    const std::string first = Play(track, 4);
-    Play(track, 3);
-    track.OnStart();
-    EXPECT_EQ(track.CurPos(), 3);
-    EXPECT_EQ(Play(track, 4), first);
-}
-
 // A cursor without a text, or at a position that no accepted text produces, must not read
 // outside the text or hang.
 TEST(TrackCursor, OddStateStillStepsWithinTheText) {

@@ -69,19 +69,6 @@ TEST(RhythmFileWrite, ReplacesTheFileKeepingItsPermissionsAndReadsBack) {
     EXPECT_EQ(folder.Names(), std::set<std::string>{"old.rtm"}); // no temporary file left
 }
 
-// A missing or unwritable folder is the rhythm commands' test; here the last step, the rename
-// onto the chosen path, fails.
-TEST(RhythmFileWrite, FailureGivesTheReasonAndLeavesNoTrace) {
-    TempFolder folder;
-    fs::create_directories(folder / "taken.rtm/inside");
-    const std::optional<RhythmFile::Error> error =
-        RhythmFile::Write((folder / "taken.rtm").string(), "4 xx  ");
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->reason, "Is a directory");
-    EXPECT_EQ(folder.Names(), std::set<std::string>{"taken.rtm"});
-    EXPECT_TRUE(fs::is_directory(folder / "taken.rtm/inside"));
-}
-
 // A write the system refuses part way, as on a full disk: a forked child may write no byte to a
 // file, and exits 0 when the failure was reported with its reason.
 TEST(RhythmFileWrite, RefusedWriteKeepsTheOldFile) {

@@ -13,32 +13,6 @@ TEST_F(FormMainTest, OpensQuietWithTheMicrophoneOnAndTheDefaultRhythm) {
     EXPECT_TRUE(sound.requests.empty());
 }
 
-TEST_F(FormMainTest, ShowsTheTimeSinceTheTempoWasSetAsMinutesAndSeconds) {
-    SwitchOn();
-    ASSERT_TRUE(NextBeat());
-    EXPECT_EQ(form->lbTime.text(), "0 : 00");
-    form->Metron->BPM(120);
-    const int32_t set = ticks.now;
-    // Each jump of the clock makes the next pass play a step at once, a main beat in this rhythm.
-    for (const auto& [seconds, shown] : {std::pair{65, "1 : 05"}, {3601, "60 : 01"}}) {
-        ticks.now = set + seconds * 1000 - 1;
-        ASSERT_TRUE(NextBeat());
-        EXPECT_EQ(form->lbTime.text(), shown);
-    }
-}
-
-TEST_F(FormMainTest, SwitchingOffEmptiesTimeStripAndCaptionButKeepsTheTempo) {
-    form->Metron->Track().Rhithm("4 /slow/ xxxx");
-    SwitchOn();
-    ASSERT_TRUE(NextBeat());
-    EXPECT_EQ(form->Display.lbInfo.text(), "slow");
-    form->Metron->Enable(false);
-    EXPECT_TRUE(form->lbTime.text().isEmpty());
-    EXPECT_TRUE(form->Display.lbRhithm.text().isEmpty());
-    EXPECT_TRUE(form->Display.lbInfo.text().isEmpty());
-    EXPECT_EQ(form->lbBPM.text(), "120");
-}
-
 // The close waits for an export; then it mutes the microphone, stores the practice time and
 // closes the mixer, in this order and once.
 TEST_F(FormMainTest, ClosesAfterAnExportMutingTheMicrophoneBeforeStoringTheTime) {

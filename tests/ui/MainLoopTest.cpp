@@ -34,22 +34,6 @@ protected:
     std::optional<PlatformServices> other;
 };
 
-TEST_F(MainLoopTest, TheBeatTimerWaitsForTheNextDueTickAndStopsWithTheBeat) {
-    EXPECT_FALSE(form->BeatTimer().Armed());
-    form->Form_KeyDown(VirtualKey::Space, 0);
-    ASSERT_TRUE(form->BeatTimer().Armed());
-    EXPECT_EQ(form->BeatTimer().Interval(), 0);
-    form->BeatDue();
-    EXPECT_EQ(form->BeatTimer().Target(), 1500);
-    // A step that falls between two milliseconds is due at the next whole one: 1500 + 857.14.
-    ticks.now = 1500;
-    form->Metron->BPM(70);
-    form->BeatDue();
-    EXPECT_EQ(form->BeatTimer().Target(), 2358);
-    form->Form_KeyDown(VirtualKey::Space, 0);
-    EXPECT_FALSE(form->BeatTimer().Armed());
-}
-
 TEST_F(MainLoopTest, AStepShowsWhenItIsHeard) {
     LateSound late;
     Use(late);

@@ -17,10 +17,7 @@ class TempoMemoryCommandsTest : public ::testing::Test {
 protected:
     TempoMemoryCommandsTest()
         : metron(ticks, sound)
-        , commands(metron, memory, SavedTempo, [this] {
-            ++growthShown;
-            EXPECT_FALSE(metron.Enable()) << "the dialog opens on a stopped beat";
-        }) {
+        , commands(metron, memory, SavedTempo, [] {}) {
         metron.Track().Rhithm("4 xxxx (xxxx xxxx xxxx xxxx)0");
         metron.BPM(120);
     }
@@ -48,7 +45,6 @@ protected:
     CMetronome metron;
     TempoMemoryState memory;
     int32_t SavedTempo = 0;
-    int growthShown = 0;
     TempoMemoryCommands commands;
 };
 
@@ -101,16 +97,6 @@ TEST_F(TempoMemoryCommandsTest, KeypadPlusStartsTheNewTempoOnAFreshBeat) {
     metron.Pulse();
     ASSERT_EQ(sound.requests.size(), 2u);
     EXPECT_EQ(sound.requests[1].dueTick, 200.0);
-}
-
-TEST_F(TempoMemoryCommandsTest, KeypadZeroOpensTheGrowthDialogOnlyAboveSlotOne) {
-    for (const int32_t slot : {1, 2}) {
-        Presses(slot, 1);
-        metron.Enable(true);
-        commands.KeypadZero();
-        EXPECT_EQ(growthShown, slot - 1);
-        EXPECT_EQ(metron.Enable(), slot == 1);
-    }
 }
 
 TEST_F(TempoMemoryCommandsTest, WarmUpSeriesOnADoublePressRisesToTheTempo) {

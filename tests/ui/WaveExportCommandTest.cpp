@@ -36,16 +36,6 @@ protected:
     WaveExportCommand command;
 };
 
-TEST_F(WaveExportCommandTest, CancelLeavesOnlyTheStoppedBeat) {
-    command.Run();
-    EXPECT_FALSE(metron.Enable());
-    EXPECT_EQ(dialogs.fileRequests,
-              (std::vector<ScriptedDialogs::FileRequest>{
-                  {true, {"Wave files|*.wav", ".wav", "Export to Wave", ""}}}));
-    EXPECT_TRUE(notices.empty());
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
 TEST_F(WaveExportCommandTest, ExportShowsTheNoticeAndIsBusyOnlyWhileRendering) {
     const fs::path target = folder / "take.wav";
     dialogs.answers.push_back(target.string());

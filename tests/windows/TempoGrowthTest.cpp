@@ -1,10 +1,8 @@
-// The tempo growth curve: the ramp it fills and the dots it draws.
+// The tempo growth curve: the ramp it fills in the tempo memory.
 #include "TempoGrowth.h"
 
-#include "fakes/RecordingSurface.h"
-
+#include <array>
 #include <gtest/gtest.h>
-#include <variant>
 
 namespace {
 
@@ -37,25 +35,6 @@ TEST(TempoGrowthRamp, FillsTheSlotsBetweenTheFirstAndTheCurrentAlongTheCurve) {
         EXPECT_EQ(memory.TempoMemory, c.expected) << c.curSlot << " at " << c.slider;
         EXPECT_EQ(memory.LastSlot, c.lastSlot) << c.curSlot << " at " << c.slider;
         EXPECT_EQ(memory.CurSlot, c.curSlot);
-    }
-}
-
-TEST(TempoGrowthCurve, ElevenDotsFromTheCornerToTheTopEdgeBentByTheSlider) {
-    struct Case {
-        int32_t slider;
-        std::size_t dot;
-        double x, y;
-    };
-    // At k = 2, x = 0.5 lies a quarter of the way up; at k = 0 every dot is on the top edge.
-    const Case cases[] = {{10, 5, 140, 60}, {20, 5, 140, 80}, {0, 0, 100, 20}};
-    for (const Case& c : cases) {
-        RecordingSurface surface;
-        TempoGrowth::DrawCurve(surface, c.slider);
-        const std::vector<RecordingSurface::Call> picture = surface.Picture();
-        ASSERT_EQ(picture.size(), 11u) << "the picture starts afresh with eleven dots";
-        const auto& dot = std::get<RecordingSurface::CircleCall>(picture[c.dot]);
-        EXPECT_NEAR(dot.centreX, c.x, 1e-9) << c.slider << " dot " << c.dot;
-        EXPECT_NEAR(dot.centreY, c.y, 1e-9) << c.slider << " dot " << c.dot;
     }
 }
 

@@ -65,15 +65,4 @@ TEST(TempoListPlan, LinesOfTheBoxes) {
     }
 }
 
-TEST(TempoListTimes, ThePatternKeepsAtMostTwoDecimals) {
-    const std::pair<double, const char*> cases[] = {
-        // ".5", "." and "-.5" are in the plan's lines above.
-        {1.04, "1.04"}, {-0.001, "."},           {1234.5, "1234.5"},
-        {9.999, "10."}, {12345.678, "12345.68"}, {-3, "-3."},
-    };
-    for (const auto& [times, expected] : cases) {
-        EXPECT_EQ(TempoList::FormatTimes(times, "."), expected) << times;
-    }
-}
-
 } // namespace
