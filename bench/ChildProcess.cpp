@@ -130,3 +130,14 @@ std::string ChildProcess::ReadOutput(std::chrono::milliseconds wait) {
     }
     return text;
 }
+
+std::optional<std::string> ChildProcess::Output(std::vector<std::string> arguments,
+                                                std::vector<std::string> environment,
+                                                std::chrono::milliseconds wait) {
+    ChildProcess command(
+        std::move(arguments),
+        {.environment = std::move(environment), .catchOutput = true, .errorFile = {}});
+    std::string output = command.ReadOutput(wait);
+    return command.Ended(wait) && command.EndedCleanly() ? std::optional(std::move(output))
+                                                         : std::nullopt;
+}

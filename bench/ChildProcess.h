@@ -39,6 +39,13 @@ public:
     // Everything the child writes to its standard output until it closes it, within the time.
     std::string ReadOutput(std::chrono::milliseconds wait);
 
+    // Runs a command to its end, within the time given: what it printed, or nothing when it failed
+    // or did not end in time.
+    static std::optional<std::string>
+    Output(std::vector<std::string> arguments,
+           std::vector<std::string> environment = Environment({}),
+           std::chrono::milliseconds wait = std::chrono::seconds(10));
+
     std::optional<int> status;
 
 private:

@@ -116,10 +116,7 @@ void MeasureCpu(const char* title, pid_t pid, std::chrono::seconds length) {
 }
 
 std::string Run(std::vector<std::string> arguments) {
-    ChildProcess::Options options;
-    options.catchOutput = true;
-    ChildProcess child(std::move(arguments), options);
-    return child.ReadOutput(20s);
+    return ChildProcess::Output(std::move(arguments), Environment({}), 20s).value_or("");
 }
 
 // The window's top-left corner on the screen, once it is shown.

@@ -3,9 +3,12 @@
 #include <array>
 #include <chrono>
 #include <poll.h>
+#include <sstream>
 #include <unistd.h>
 #include <utility>
 #include <vector>
+// Last: Xlib defines names such as Status and None as macros.
+#include <X11/Xlib.h>
 
 using namespace std::chrono_literals;
 
@@ -46,4 +49,36 @@ XServer::XServer(const std::string& screenFolder) {
         number.insert(number.begin(), ':');
         display = std::move(number);
     }
+}
+
+std::optional<std::string> XServer::Xdotool(std::vector<std::string> arguments) const {
+    arguments.insert(arguments.begin(), "xdotool");
+    return ChildProcess::Output(std::move(arguments), Environment({"DISPLAY=" + display}));
+}
+
+std::string XServer::FindWindow(const std::string& name, std::chrono::milliseconds wait) const {
+    std::string window;
+    for (auto deadline = std::chrono::steady_clock::now() + wait;
+         window.empty() && std::chrono::steady_clock::now() < deadline;) {
+        std::istringstream(Xdotool({"search", "--onlyvisible", "--name", name}).value_or("")) >>
+            window;
+    }
+    return window;
+}
+
+bool XServer::ClickCloseBox(const std::string& window) const {
+    Display* connection = XOpenDisplay(display.c_str());
+    if (connection == nullptr) {
+        return false;
+    }
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = std::stoul(window);
+    event.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(connection, event.xclient.window, False, NoEventMask, &event) != 0;
+    XCloseDisplay(connection);
+    return sent;
 }

@@ -2,8 +2,11 @@
 
 #include "ChildProcess.h"
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 // An X server (Xvfb) of a test or benchmark, on a display number it picks itself among the free
 // ones; `display` is empty when it did not start. Given a folder, the server keeps its screen there
@@ -11,6 +14,15 @@
 class XServer {
 public:
     explicit XServer(const std::string& screenFolder = {});
+
+    // xdotool with these arguments on this display, run to its end: what it printed, or nothing
+    // when it failed.
+    std::optional<std::string> Xdotool(std::vector<std::string> arguments) const;
+    // The first visible window whose name matches, within the time given; empty when none came.
+    std::string FindWindow(const std::string& name, std::chrono::milliseconds wait) const;
+    // What a window manager does when a window's close box is clicked: it asks the window to close
+    // through the WM_DELETE_WINDOW protocol. False when the request could not be sent.
+    bool ClickCloseBox(const std::string& window) const;
 
     std::string display;
 

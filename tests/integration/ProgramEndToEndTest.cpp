@@ -13,12 +13,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
-// Last: Xlib defines names such as Status and None as macros.
-#include <X11/Xlib.h>
 
 namespace {
 
@@ -28,35 +25,11 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* Monitor = "pulsara_null.monitor";
 
-// Runs a command to its end (at most ten seconds); what it printed, or nothing when it failed.
-std::optional<std::string> RunCommand(std::vector<std::string> arguments,
-                                      std::vector<std::string> environment = Environment({})) {
-    ChildProcess command(std::move(arguments),
-                         {.environment = environment, .catchOutput = true, .errorFile = {}});
-    const std::string output = command.ReadOutput(10s);
-    return command.Ended(10s) && command.EndedCleanly() ? std::optional(output) : std::nullopt;
-}
-
 // Whether the microphone (the sink's monitor) is muted, as pactl reports it.
 bool SourceMuted() {
-    return RunCommand({"pactl", "get-source-mute", Monitor}).value_or("").find("Mute: yes") !=
-           std::string::npos;
-}
-
-// What a window manager does when its close box is clicked: ask the window to close through the
-// WM_DELETE_WINDOW protocol.
-void ClickCloseBox(const std::string& display, unsigned long window) {
-    Display* connection = XOpenDisplay(display.c_str());
-    ASSERT_NE(connection, nullptr);
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    EXPECT_NE(XSendEvent(connection, window, False, NoEventMask, &event), 0);
-    XCloseDisplay(connection);
+    return ChildProcess::Output({"pactl", "get-source-mute", Monitor})
+               .value_or("")
+               .find("Mute: yes") != std::string::npos;
 }
 
 class ProgramEndToEnd : public ::testing::Test {
@@ -74,25 +47,10 @@ protected:
                                             "QT_QPA_PLATFORM=xcb"}),
                 .errorFile = home / "pulsara.log"});
         fs::current_path(started);
-        const std::string window = FindWindow("^Pulsara$", 30s);
+        const std::string window = x.FindWindow("^Pulsara$", 30s);
         EXPECT_FALSE(window.empty())
             << "no window; the program said: " << home.Bytes("pulsara.log");
         return window;
-    }
-
-    // The first visible window whose name matches, within the time given; empty when none came.
-    std::string FindWindow(const std::string& name, std::chrono::milliseconds wait) {
-        std::string window;
-        for (auto deadline = Clock::now() + wait; window.empty() && Clock::now() < deadline;) {
-            std::istringstream(Keys({"search", "--onlyvisible", "--name", name}).value_or("")) >>
-                window;
-        }
-        return window;
-    }
-
-    std::optional<std::string> Keys(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), "xdotool");
-        return RunCommand(std::move(arguments), Environment({"DISPLAY=" + x.display}));
     }
 
     TempFolder home;
@@ -104,7 +62,7 @@ TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTi
     // The program mutes the microphone (the sink's monitor) as it ends; other tests record the
     // monitor after this one.
     const std::shared_ptr<void> unmute(nullptr, [](void*) {
-        RunCommand({"pactl", "set-source-mute", Monitor, "0"});
+        ChildProcess::Output({"pactl", "set-source-mute", Monitor, "0"});
     });
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Start() && recorder.WaitForData(5s))
@@ -114,12 +72,12 @@ TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTi
     const std::string window = Start();
     ASSERT_FALSE(window.empty());
     const auto windowUp = Clock::now();
-    ASSERT_TRUE(Keys({"windowfocus", "--sync", window}));
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window}));
     // The sound output settles on the sink's timing in its first second.
     std::this_thread::sleep_for(1500ms);
-    ASSERT_TRUE(Keys({"key", "space"}));
+    ASSERT_TRUE(x.Xdotool({"key", "space"}));
     std::this_thread::sleep_for(3200ms);
-    ASSERT_TRUE(Keys({"key", "space"}));
+    ASSERT_TRUE(x.Xdotool({"key", "space"}));
     std::this_thread::sleep_for(2s);
     recorder.Stop();
 
@@ -135,7 +93,7 @@ TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTi
     EXPECT_GT(silenceAtEnd, 1.5 * 44100) << "clicks went on after the second Space";
 
     const auto closing = Clock::now();
-    ClickCloseBox(x.display, std::stoul(window));
+    ASSERT_TRUE(x.ClickCloseBox(window));
     ASSERT_TRUE(program->Ended(15s)) << "the close box did not end the program";
     EXPECT_TRUE(program->EndedCleanly());
     EXPECT_TRUE(SourceMuted()) << "the microphone was left open";
@@ -158,21 +116,22 @@ TEST_F(ProgramEndToEnd, AnEndAskedForBySigtermIsObeyedDuringAnExportWithTheNotes
     fs::create_directories(home / ".local/share/Pulsara/notebook.txt");
     const std::string window = Start();
     ASSERT_FALSE(window.empty());
-    ASSERT_TRUE(Keys({"windowfocus", "--sync", window, "key", "F9"}));
-    ASSERT_FALSE(FindWindow("^Notebook$", 10s).empty());
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F9"}));
+    ASSERT_FALSE(x.FindWindow("^Notebook$", 10s).empty());
 
     // Fifteen million rests, just within the limit: their measuring alone takes over a second.
-    ASSERT_TRUE(Keys({"windowfocus", "--sync", window, "key", "F4"}));
-    const std::string entry = FindWindow("^Enter Rhithm$", 10s);
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F4"}));
+    const std::string entry = x.FindWindow("^Enter Rhithm$", 10s);
     ASSERT_FALSE(entry.empty());
-    ASSERT_TRUE(
-        Keys({"windowfocus", "--sync", entry, "key", "ctrl+a", "type", "4 ((((.)99)99)99)16 xx"}));
-    ASSERT_TRUE(Keys({"key", "Return"}));
-    ASSERT_TRUE(Keys({"windowfocus", "--sync", window, "key", "F11"}));
-    const std::string dialog = FindWindow("^Export to Wave$", 10s);
+    ASSERT_TRUE(x.Xdotool(
+        {"windowfocus", "--sync", entry, "key", "ctrl+a", "type", "4 ((((.)99)99)99)16 xx"}));
+    ASSERT_TRUE(x.Xdotool({"key", "Return"}));
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F11"}));
+    const std::string dialog = x.FindWindow("^Export to Wave$", 10s);
     ASSERT_FALSE(dialog.empty());
-    ASSERT_TRUE(Keys({"windowfocus", "--sync", dialog, "type", (home / "work/take.wav").string()}));
-    ASSERT_TRUE(Keys({"key", "Return"}));
+    ASSERT_TRUE(
+        x.Xdotool({"windowfocus", "--sync", dialog, "type", (home / "work/take.wav").string()}));
+    ASSERT_TRUE(x.Xdotool({"key", "Return"}));
     std::this_thread::sleep_for(300ms);
     ASSERT_FALSE(program->Ended(0ms)) << "the export ended too soon to be interrupted";
 
