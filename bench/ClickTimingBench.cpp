@@ -16,6 +16,7 @@
 
 #include "CMetronome.h"
 #include "ClickOnsets.h"
+#include "DriveEngine.h"
 #include "MonitorRecorder.h"
 #include "PrivateAudioServer.h"
 #include "ProgramFolder.h"
@@ -68,13 +69,7 @@ std::chrono::steady_clock::time_point PlayDefaultRhythm(FrameClock& ticks, Strea
     metron.Track().Rhithm(DefaultRhythm);
     const auto pressed = std::chrono::steady_clock::now();
     metron.Enable(true);
-    const double end = ticks.PreciseTicks() + seconds * 1000.0;
-    while (ticks.PreciseTicks() < end) {
-        metron.Pulse();
-        const double wait = std::min(metron.NextDueTick(), end) - ticks.PreciseTicks();
-        std::this_thread::sleep_for(
-            std::chrono::microseconds(static_cast<int64_t>(std::max(0.0, std::ceil(wait)) * 1000)));
-    }
+    DriveEngine(ticks, metron, seconds * 1000.0);
     metron.Enable(false);
     return pressed;
 }

@@ -2,6 +2,7 @@
 // server's null sink while the sink's monitor is recorded.
 #include "CMetronome.h"
 #include "ClickOnsets.h"
+#include "DriveEngine.h"
 #include "MonitorRecorder.h"
 #include "ProgramFolder.h"
 #include "SampleFile.h"
@@ -9,10 +10,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -25,17 +24,6 @@ bool HoldsSampleAt(const std::vector<int16_t>& recording, const std::vector<int1
     const auto from = recording.begin() + std::max<std::ptrdiff_t>(at - 64, 0);
     return std::search(from, recording.end(), sample.begin(), sample.end()) - recording.begin() <=
            at;
-}
-
-// Sleeps until the engine has something to do, as the window's timer does.
-void RunFor(FrameClock& clock, CMetronome& metron, double ms) {
-    const double end = clock.PreciseTicks() + ms;
-    while (clock.PreciseTicks() < end) {
-        metron.Pulse();
-        const double wait = std::min(metron.NextDueTick(), end) - clock.PreciseTicks();
-        std::this_thread::sleep_for(
-            std::chrono::microseconds(static_cast<int64_t>(std::max(0.0, std::ceil(wait)) * 1000)));
-    }
 }
 
 // Switches the beat on with the stream asleep, as a player does after pressing Space, and records
@@ -53,9 +41,9 @@ std::vector<int16_t> PlayFromTheFirstClick(FrameClock& clock, StreamOutput& soun
     metron.Track().Rhithm("4 xxxx (xxxx xxxx xxxx xxxx)0");
     metron.BPM(bpm);
     metron.Enable(true);
-    RunFor(clock, metron, 2600.0);
+    DriveEngine(clock, metron, 2600.0);
     metron.Enable(false);
-    RunFor(clock, metron, 600.0);
+    DriveEngine(clock, metron, 600.0);
     recorder.Stop();
     if (sound.Underruns() != underruns) {
         return {};
