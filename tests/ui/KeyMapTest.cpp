@@ -169,24 +169,15 @@ TEST_F(KeyMapTest, EachKeyAndItsMenuEntryReachTheCommand) {
     EXPECT_EQ(Entry("Even ramp up to tempo memory 2\ttriple tap Keypad 2"), nullptr);
 }
 
-// A newcomer finds each command in its group, long families in a submenu, taps before double taps.
+// A newcomer finds long families of commands in a submenu, the taps before the double taps.
 TEST_F(KeyMapTest, MenuGroupsTheEntriesAndListsTheTapsBeforeTheDoubleTaps) {
-    const auto entries = [](const QMenu* menu) {
-        QStringList texts;
-        for (const QAction* action : menu->actions()) {
-            texts << (action->isSeparator() ? "-" : action->text());
-        }
-        return texts;
-    };
-    EXPECT_EQ(Entry("Start / stop the beat\tSpace")->parent()->property("title"), "Beat");
     const auto* memory = qobject_cast<QMenu*>(Entry("Tempo memory 9\tKeypad 9")->parent());
     ASSERT_NE(memory, nullptr);
     EXPECT_EQ(memory->title(), "Tempo memory");
-    const QStringList texts = entries(memory);
-    ASSERT_EQ(texts.size(), 9 + 1 + 9 + 1 + 7);
-    EXPECT_EQ(texts[8], "Tempo memory 9\tKeypad 9");
-    EXPECT_EQ(texts[9], "-");
-    EXPECT_EQ(texts[10], "Store in tempo memory 1\tdouble tap Keypad 1");
+    const QList<QAction*> entries = memory->actions();
+    ASSERT_EQ(entries.size(), 9 + 1 + 9 + 1 + 7);
+    EXPECT_TRUE(entries[9]->isSeparator());
+    EXPECT_EQ(entries[10]->text(), "Store in tempo memory 1\tdouble tap Keypad 1");
 }
 
 // Only the last four intervals count; a pause longer than 2 s starts a new series.

@@ -31,14 +31,6 @@ protected:
         }
         return tempos;
     }
-    std::vector<int32_t> Pluses(int count) {
-        std::vector<int32_t> tempos;
-        for (int i = 0; i < count; ++i) {
-            commands.KeypadPlus();
-            tempos.push_back(metron.BPM());
-        }
-        return tempos;
-    }
 
     ManualTickSource ticks;
     RecordingSoundOutput sound;
@@ -76,14 +68,6 @@ TEST_F(TempoMemoryCommandsTest, QuickPressesOfAKeypadDigit) {
         EXPECT_EQ(memory.CurSlot, row.curSlot);
         EXPECT_EQ(memory.LastSlot, row.lastSlot);
     }
-}
-
-TEST_F(TempoMemoryCommandsTest, KeypadPlusWalksUpToTheLastSlotAndWraps) {
-    EXPECT_EQ(Presses(8, 1), std::vector<int32_t>{70});
-    EXPECT_EQ(Pluses(2), (std::vector<int32_t>{30, 35}));
-    metron.BPM(100);
-    Presses(4, 3);
-    EXPECT_EQ(Pluses(6), (std::vector<int32_t>{48, 65, 82, 100, 30, 48}));
 }
 
 TEST_F(TempoMemoryCommandsTest, KeypadPlusStartsTheNewTempoOnAFreshBeat) {
