@@ -2,6 +2,7 @@
 // server: "Master" is its null sink and "Capture" the sink's monitor, the default source. Every
 // change is read back from the server with pactl, not through the code under test.
 #include "AlsaMixerDevice.h"
+#include "ChildProcess.h"
 #include "cVolume.h"
 #include "fakes/ScriptedDialogs.h"
 
@@ -18,12 +19,7 @@ namespace {
 using Pipe = std::unique_ptr<FILE, int (*)(FILE*)>;
 
 std::string Shell(const std::string& command) {
-    std::string output;
-    const Pipe pipe(popen(command.c_str(), "r"), pclose);
-    for (int c = 0; pipe && (c = std::fgetc(pipe.get())) != EOF;) {
-        output += static_cast<char>(c);
-    }
-    return output;
+    return ChildProcess::Output({"sh", "-c", command}).value_or("");
 }
 
 class AlsaMixerTest : public testing::Test {

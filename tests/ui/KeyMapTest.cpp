@@ -201,9 +201,9 @@ TEST_F(KeyMapTest, ClickingTheDigitsTapsTheTempo) {
     }
 }
 
-// Notes that cannot be written keep the window open when the player closes it; an end the system
-// asks for cannot wait, so the notes go to a recovery file. The notebook's own messages and files
-// are tested with its window.
+// Notes that cannot be written keep the window open when the player closes it, with a warning that
+// names the file; an end the system asks for cannot wait, so the notes go to a recovery file. The
+// notebook's own files are tested with the notebook.
 TEST_F(KeyMapTest, ClosingWithNotesThatCannotBeSaved) {
     const TempFolder folder;
     // The notebook lives in folder/Pulsara, never among the notes of the user running the tests.
@@ -226,6 +226,8 @@ TEST_F(KeyMapTest, ClosingWithNotesThatCannotBeSaved) {
         EXPECT_EQ(form->NoteBook()->isHidden(), bySystem) << "it would keep the program alive";
     }
     EXPECT_EQ(folder.Bytes("config/notebook-recovered.txt"), "\"precious\"\r\n");
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_NE(dialogs.messages.back().text.find(notes.string()), std::string::npos);
     // Once the folder can take the file, the close goes through.
     fs::remove(notes);
     EXPECT_TRUE(form->close());

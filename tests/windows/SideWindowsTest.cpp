@@ -95,18 +95,4 @@ TEST_F(frmNoteBookTest, ClosingWritesTheNotesWhileEventsGoOn) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-// That the notes stay open and are written once the folder can take them is the main window's
-// closing test; here the warning names the file.
-TEST_F(frmNoteBookTest, AnUnwritableFolderIsReportedWithTheFilesPath) {
-    // A plain file where the folder should be: the notebook cannot be created in it.
-    folder.Put("blocked", "not a folder");
-    frmNoteBook form(dialogs, folder / "blocked");
-    form.show();
-    EXPECT_FALSE(form.close());
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_NE(dialogs.messages[0].text.find((folder / "blocked/notebook.txt").string()),
-              std::string::npos);
-}
-
 } // namespace
