@@ -18,7 +18,7 @@ protected:
     // A clock created at tick `start` on a store that holds `stored`.
     void Create(const char* stored, int32_t start = 1000) {
         store.Set("Time", "TotalTime", stored);
-        ticks.Set(start);
+        ticks.now = start;
         clock = std::make_unique<CClock>(ticks, store);
         clock->Container(face);
     }
@@ -44,7 +44,7 @@ TEST_F(ClockTest, AStoredTotalThatIsNoNumberOrNegativeCountsAsZero) {
 // a twelfth of a turn apart, each running outward from the ring at 23 pixels to the rim at 30.
 TEST_F(ClockTest, HandsFollowTheRunAndTheTotalUnderTwelveHourMarks) {
     Create("10800");
-    ticks.Advance(30 * 60000);
+    ticks.now += 30 * 60000;
     clock->Paint();
     const auto lines = face.Lines();
     ASSERT_EQ(lines.size(), 14u);
@@ -62,7 +62,7 @@ TEST_F(ClockTest, TheRunRoundsHalvesToEvenMovesByMinutesAndStopsWhileFrozenAcros
     const std::pair<int32_t, int32_t> cases[] = {{500, 0},  {501, 1},  {1500, 2},
                                                  {2500, 2}, {3499, 3}, {10000, 10}};
     for (const auto& [elapsed, seconds] : cases) {
-        ticks.Set(std::numeric_limits<int32_t>::min() + (elapsed - 500));
+        ticks.now = std::numeric_limits<int32_t>::min() + (elapsed - 500);
         EXPECT_EQ(clock->TimeFromBegin(), seconds) << elapsed << " ms";
     }
     clock->TimePlus();
@@ -77,10 +77,10 @@ TEST_F(ClockTest, TheRunRoundsHalvesToEvenMovesByMinutesAndStopsWhileFrozenAcros
     const auto atFreeze = face.Lines();
     ASSERT_EQ(atFreeze.size(), 15u);
     EXPECT_EQ(atFreeze.back(), (LineCall{0, 0, 60, 60, 3, {0, 0, 255}}));
-    ticks.Advance(10 * 60000);
+    ticks.now += 10 * 60000;
     clock->Freeze(true);
     EXPECT_EQ(face.Lines(), atFreeze);
-    ticks.Advance(10 * 60000);
+    ticks.now += 10 * 60000;
     clock->Freeze(false);
     clock->Freeze(false);
     EXPECT_EQ(face.Lines().size(), 14u);
@@ -107,16 +107,16 @@ TEST_F(ClockTest, TheStoredTotalCountsTheRunUpToTheFreeze) {
         };
     for (const auto& [stored, runMs, frozen, act, afterAct, atRelease] : cases) {
         Create(stored);
-        ticks.Advance(runMs);
+        ticks.now += runMs;
         clock->Freeze(frozen);
-        ticks.Advance(50000);
+        ticks.now += 50000;
         if (act != nullptr) {
             (*clock.*act)();
             EXPECT_EQ(StoredTotal(), afterAct) << stored;
         }
-        ticks.Advance(20000);
+        ticks.now += 20000;
         clock->Freeze(false);
-        ticks.Advance(7000);
+        ticks.now += 7000;
         clock.reset();
         EXPECT_EQ(StoredTotal(), atRelease) << stored;
     }

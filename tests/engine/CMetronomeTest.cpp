@@ -49,7 +49,7 @@ struct Rig {
 
     // The main loop without sleeping: one Pulse per millisecond up to (not including) `until`.
     void RunUntil(int32_t until) {
-        for (; ticks.now < until; ticks.Advance(1)) {
+        for (; ticks.now < until; ++ticks.now) {
             metron.Pulse();
         }
     }
@@ -116,7 +116,7 @@ TEST_F(MetronomeTest, PauseCycleSilencesOnlyTheSamples) {
 TEST_F(MetronomeTest, LongStallPlaysOnceAndKeepsTheGrid) {
     Start(320, "16 x'''");
     RunUntil(1);
-    ticks.Set(3'600'000);
+    ticks.now = 3'600'000;
     metron.Pulse();
     EXPECT_EQ(journal.plays.size(), 2u);
     const double step = 60000.0 / 320 * 4 / 16;
@@ -156,7 +156,7 @@ TEST_F(MetronomeTest, TempoFactorsScaleTheTempoAfterTheirStepWithinTheLimits) {
     const std::tuple<int32_t, const char*, int32_t> cases[] = {{100, "4 x-20xx", 80},
                                                                {310, "4 x+5xx", 320}};
     for (const auto& [bpm, rhythm, after] : cases) {
-        ticks.Set(0);
+        ticks.now = 0;
         Start(bpm, rhythm);
         RunUntil(1);
         EXPECT_EQ(metron.BPM(), bpm) << rhythm;
@@ -190,7 +190,7 @@ TEST(MetronomeWakeTest, WakingOnlyWhenDueMatchesPulsingEveryMillisecond) {
         woken.metron.Pulse();
         const auto next = static_cast<int32_t>(std::ceil(woken.metron.NextDueTick()));
         ASSERT_GT(next, woken.ticks.now);
-        woken.ticks.Set(next);
+        woken.ticks.now = next;
     }
     EXPECT_EQ(woken.journal.entries, polled.journal.entries);
     EXPECT_EQ(woken.journal.plays, polled.journal.plays);

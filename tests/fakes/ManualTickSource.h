@@ -11,8 +11,5 @@ public:
 
     int32_t GetTickCount() override { return now; }
 
-    void Set(int32_t tick) { now = tick; }
-    void Advance(int32_t milliseconds) { now += milliseconds; }
-
     int32_t now;
 };

@@ -50,7 +50,5 @@ public:
         return names;
     }
 
-    std::size_t Entries() const { return Names().size(); }
-
     std::filesystem::path path;
 };

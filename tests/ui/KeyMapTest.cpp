@@ -97,18 +97,6 @@ TEST_F(KeyMapTest, QuickRepeatsOfOneKeyChainUntilAnotherKeyOrAPauseOf800Millisec
     EXPECT_TRUE(form->Metron->Enable());
 }
 
-TEST_F(KeyMapTest, NoKeyActsDuringAnExportAndTheChainLastsNoLonger) {
-    Key('Q');
-    form->ExportBusy = true;
-    Key(K::Space, 500);
-    Key('W', 500);
-    EXPECT_FALSE(form->Metron->Enable());
-    EXPECT_EQ(form->Metron->BPM(), 20);
-    form->ExportBusy = false;
-    Key('Q');
-    EXPECT_EQ(form->Metron->BPM(), 20) << "the busy stretch broke the chain by its length alone";
-}
-
 // Each gesture once by its keys and once by its menu entry, on a window 5 s after its start.
 TEST_F(KeyMapTest, EachKeyAndItsMenuEntryReachTheCommand) {
     const struct {

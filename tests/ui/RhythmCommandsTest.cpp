@@ -14,8 +14,6 @@
 #include <set>
 #include <string>
 #include <unistd.h>
-#include <utility>
-#include <vector>
 
 namespace {
 

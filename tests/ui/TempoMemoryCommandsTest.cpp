@@ -74,7 +74,7 @@ TEST_F(TempoMemoryCommandsTest, KeypadPlusStartsTheNewTempoOnAFreshBeat) {
     metron.Enable(true);
     metron.Pulse();
     metron.Track().StepForward();
-    ticks.Advance(200); // 300 ms before the next quarter at 120 is due
+    ticks.now += 200; // 300 ms before the next quarter at 120 is due
     commands.KeypadPlus();
     EXPECT_TRUE(metron.Enable());
     EXPECT_EQ(metron.Track().CurPos(), 1);

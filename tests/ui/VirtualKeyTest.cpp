@@ -3,9 +3,8 @@
 // Wayland report them.
 #include "VirtualKey.h"
 
-#include "FormFixture.h"
-
 #include <QKeyEvent>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -35,17 +34,6 @@ TEST(VirtualKey, CodesOnAUsLayoutOrByPlaceWithTheModifierMask) {
         const QKeyEvent event(QEvent::KeyPress, row.qtKey, row.modifiers, row.inputCode + 8, 0, 0);
         EXPECT_EQ(VirtualKey::FromEvent(event, row.inputCode != 0), row.expected)
             << "Qt key 0x" << std::hex << row.qtKey;
-    }
-}
-
-using WindowKeys = FormFixture;
-
-TEST_F(WindowKeys, WindowTakesTheKeyboardFocusAndNoChildTakesIt) {
-    EXPECT_EQ(form->focusPolicy(), Qt::StrongFocus);
-    for (const QWidget* child : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (!child->isWindow()) {
-            EXPECT_EQ(child->focusPolicy(), Qt::NoFocus) << child->metaObject()->className();
-        }
     }
 }
 

@@ -71,7 +71,7 @@ TEST_F(NotebookFileTest, AFailedWriteGivesTheReasonAndLeavesNoTrace) {
     folder.Put("notebook.txt/keep", "x");
     EXPECT_TRUE(NotebookFile::Write(File(), "notes"));
     EXPECT_EQ(folder.Bytes("notebook.txt/keep"), "x");
-    EXPECT_EQ(folder.Entries(), 1u);
+    EXPECT_EQ(folder.Names().size(), 1u);
 
     // A file made read-only in a writable folder is respected, not replaced.
     fs::remove_all(File());
