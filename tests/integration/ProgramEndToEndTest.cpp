@@ -25,13 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* Monitor = "pulsara_null.monitor";
 
-// Whether the microphone (the sink's monitor) is muted, as pactl reports it.
-bool SourceMuted() {
-    return ChildProcess::Output({"pactl", "get-source-mute", Monitor})
-               .value_or("")
-               .find("Mute: yes") != std::string::npos;
-}
-
 class ProgramEndToEnd : public ::testing::Test {
 protected:
     // The program, started in the folder "work" with a home and settings of its own; its window.
@@ -96,7 +89,8 @@ TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTi
     ASSERT_TRUE(x.ClickCloseBox(window));
     ASSERT_TRUE(program->Ended(15s)) << "the close box did not end the program";
     EXPECT_TRUE(program->EndedCleanly());
-    EXPECT_TRUE(SourceMuted()) << "the microphone was left open";
+    EXPECT_EQ(ChildProcess::Output({"pactl", "get-source-mute", Monitor}), "Mute: yes\n")
+        << "the microphone (the sink's monitor) was left open";
     // The practice time, in whole seconds, between the window's life and the program's.
     std::smatch total;
     const std::string settings = home.Bytes("config/Pulsara/Pulsara.conf");
