@@ -1,5 +1,6 @@
 #include "RhythmFile.h"
 
+#include "LinkTarget.h"
 #include "TextEncoding.h"
 
 #include <array>
@@ -263,14 +264,14 @@ std::optional<std::string> RhythmFile::Read(const std::string& fileName, Error* 
 
 std::optional<RhythmFile::Error> RhythmFile::Write(const std::string& fileName,
                                                    std::string_view text) {
-    const std::filesystem::path target(fileName);
+    const std::filesystem::path target = LinkTarget(fileName);
     TemporaryFile temporary(target);
     if (!temporary.IsOpen()) {
         return Error{ErrnoText()};
     }
-    KeepMode(temporary.Get(), fileName);
+    KeepMode(temporary.Get(), target.string());
     if (!WriteAll(temporary.Get(), FormatLine(text)) || ::fsync(temporary.Get()) != 0 ||
-        !temporary.Close() || !temporary.RenameTo(fileName)) {
+        !temporary.Close() || !temporary.RenameTo(target.string())) {
         return Error{ErrnoText()};
     }
     SyncFolder(target);

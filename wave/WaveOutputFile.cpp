@@ -1,5 +1,6 @@
 #include "WaveOutputFile.h"
 
+#include "LinkTarget.h"
 #include "WaveFailure.h"
 
 #include <algorithm>
@@ -33,8 +34,8 @@ std::string RandomSuffix() {
 
 } // namespace
 
-WaveOutputFile::WaveOutputFile(std::filesystem::path target)
-    : target(std::move(target)) {
+WaveOutputFile::WaveOutputFile(const std::filesystem::path& chosen)
+    : target(LinkTarget(chosen)) {
     if (this->target.filename().empty()) {
         throw WaveFailure(WaveError::CannotWrite, "no file name was given");
     }

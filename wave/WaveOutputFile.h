@@ -13,10 +13,11 @@
 // held before. The temporary file has no name until it is complete where the file system allows
 // (a killed render then leaves nothing); elsewhere it is a locked ".pulsara-export-*.part" file,
 // and the next export into the folder removes those that nobody holds. Every failure throws a
-// WaveFailure; a file not committed is removed on release.
+// WaveFailure; a file not committed is removed on release. A target that is a symbolic link is
+// written through: the file it points to is replaced, and the link stays.
 class WaveOutputFile {
 public:
-    explicit WaveOutputFile(std::filesystem::path target);
+    explicit WaveOutputFile(const std::filesystem::path& chosen);
     ~WaveOutputFile();
     WaveOutputFile(const WaveOutputFile&) = delete;
     WaveOutputFile& operator=(const WaveOutputFile&) = delete;

@@ -55,10 +55,14 @@ TEST(RhythmFileRead, FirstFieldQuotedOrPlainOrWhyThereIsNone) {
     EXPECT_EQ(ReadOf(folder / "absent.rtm"), "! No such file or directory");
 }
 
+// Written through a link in another folder, as when rhythms are kept in a synced folder: the file
+// it points to takes the text and the link stays.
 TEST(RhythmFileWrite, ReplacesTheFileKeepingItsPermissionsAndReadsBack) {
     TempFolder folder;
     folder.Put("old.rtm", "\"8 xx xx xx xx  \"\r\n");
-    const std::string path = (folder / "old.rtm").string();
+    fs::create_directory(folder / "links");
+    fs::create_symlink("../old.rtm", folder / "links/take.rtm");
+    const std::string path = (folder / "links/take.rtm").string();
     const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(path, mode);
     const std::string quoted = "Title \"Slow\">8 /say \"go\"/ x'x'  <a, b";
@@ -66,7 +70,8 @@ TEST(RhythmFileWrite, ReplacesTheFileKeepingItsPermissionsAndReadsBack) {
     EXPECT_EQ(folder.Bytes("old.rtm"), "\"Title \"\"Slow\"\">8 /say \"\"go\"\"/ x'x'  <a, b\"\r\n");
     EXPECT_EQ(RhythmFile::Read(path), quoted);
     EXPECT_EQ(fs::status(path).permissions(), mode);
-    EXPECT_EQ(folder.Names(), std::set<std::string>{"old.rtm"}); // no temporary file left
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(folder.Names(), (std::set<std::string>{"old.rtm", "links"})); // no temporary left
 }
 
 // A write the system refuses part way, as on a full disk: a forked child may write no byte to a

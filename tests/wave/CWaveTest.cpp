@@ -177,9 +177,10 @@ TEST_F(WaveExport, SoundsAreRoundedAndFilledWithSilence) {
         // A whole note at 15 is 16 s: its silence alone runs past the end of the write buffer.
         {"1 xx", 15, {{Boom, 6161, 705600}, {Boom, 6161, 705600}}, false},
     };
-    // A file in the current folder needs no folder part.
+    // A file in the current folder needs no folder part; this one is a link, written through.
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(out.path);
+    std::filesystem::create_symlink("take.wav", "out.wav");
     for (const Case& c : cases) {
         CWave wave(samples.path);
         wave.Track().Rhithm(c.rhythm);
@@ -189,6 +190,7 @@ TEST_F(WaveExport, SoundsAreRoundedAndFilledWithSilence) {
         EXPECT_EQ(outcome.Message().ends_with(": bassdrum.wav."), c.silentSample);
     }
     std::filesystem::current_path(previous);
+    EXPECT_TRUE(std::filesystem::is_symlink(out / "out.wav"));
     EXPECT_EQ(samples.Names(), before);
 }
 
