@@ -265,6 +265,12 @@ std::optional<std::string> RhythmFile::Read(const std::string& fileName, Error* 
 std::optional<RhythmFile::Error> RhythmFile::Write(const std::string& fileName,
                                                    std::string_view text) {
     const std::filesystem::path target = LinkTarget(fileName);
+    // Only an ordinary file is replaced: the rename would put the text in the place of a named
+    // pipe or a device, which a save must never remove.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        return Error{"it is not an ordinary file"};
+    }
     TemporaryFile temporary(target);
     if (!temporary.IsOpen()) {
         return Error{ErrnoText()};

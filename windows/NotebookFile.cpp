@@ -83,16 +83,13 @@ std::string NotebookFile::Read(const std::filesystem::path& file) {
 std::optional<NotebookFile::Error> NotebookFile::Write(const std::filesystem::path& file,
                                                        std::string_view text) {
     // The file is replaced through a rename, which the folder allows whatever the file's own
-    // permissions say; a file the player made read-only is left as it is.
+    // permissions say; a file the player made read-only is left as it is. Anything but an
+    // ordinary file is refused by the rhythm file's writer.
     struct stat existing {};
-    if (::stat(file.c_str(), &existing) == 0) {
-        if (!S_ISREG(existing.st_mode)) {
-            return Error{"it is not an ordinary file"};
-        }
-        if ((existing.st_mode & 0222) == 0 ||
-            (::access(file.c_str(), W_OK) != 0 && errno == EACCES)) {
-            return Error{"the file is read-only"};
-        }
+    if (::stat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+        ((existing.st_mode & 0222) == 0 ||
+         (::access(file.c_str(), W_OK) != 0 && errno == EACCES))) {
+        return Error{"the file is read-only"};
     }
     const std::optional<RhythmFile::Error> error =
         RhythmFile::Write(file.string(), Replaced(text, "\n", "\r\n"));

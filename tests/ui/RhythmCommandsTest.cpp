@@ -13,6 +13,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -133,6 +134,7 @@ TEST_F(RhythmCommandsTest, FailedSavesAndOpensAreReportedAndChangeNothing) {
     fs::permissions(folder / "locked",
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
+    ASSERT_EQ(::mkfifo((folder / "pipe.rtm").c_str(), 0600), 0);
     Open(folder / "keep.rtm");
     const struct {
         bool save;
@@ -142,6 +144,7 @@ TEST_F(RhythmCommandsTest, FailedSavesAndOpensAreReportedAndChangeNothing) {
         {true, folder / "gone" / "take.rtm", "No such file or directory"},
         {true, folder / "plain" / "take.rtm", "Not a directory"},
         {true, folder / "locked" / "old.rtm", "Permission denied"},
+        {true, folder / "pipe.rtm", "it is not an ordinary file"},
         {false, folder / "absent.rtm", "No such file or directory"},
         {false, folder / "bad.rtm", "holds no valid rhythm"},
     };
@@ -157,7 +160,8 @@ TEST_F(RhythmCommandsTest, FailedSavesAndOpensAreReportedAndChangeNothing) {
                 found += c.file.string() + ": the cursor moved; ";
             }
         }
-        if (folder.Names() != std::set<std::string>{"plain", "keep.rtm", "bad.rtm", "locked"} ||
+        if (folder.Names() !=
+                std::set<std::string>{"plain", "keep.rtm", "bad.rtm", "locked", "pipe.rtm"} ||
             folder.Bytes("locked/old.rtm") != "\"4 xxxx\"\r\n" ||
             std::distance(fs::directory_iterator(folder / "locked"), {}) != 1) {
             found += "the folder changed; ";
