@@ -81,6 +81,9 @@ TEST_F(TempoMemoryCommandsTest, KeypadPlusStartsTheNewTempoOnAFreshBeat) {
     metron.Pulse();
     ASSERT_EQ(sound.requests.size(), 2u);
     EXPECT_EQ(sound.requests[1].dueTick, 200.0);
+    // From the last slot the press wrapped round to the first; the next goes on to the second.
+    commands.KeypadPlus();
+    EXPECT_EQ(metron.BPM(), 35);
 }
 
 TEST_F(TempoMemoryCommandsTest, WarmUpSeriesOnADoublePressRisesToTheTempo) {
