@@ -181,14 +181,6 @@ private:
     bool renamed = false;
 };
 
-// The new file keeps the permissions of the one it replaces.
-void KeepMode(int fd, const std::string& target) {
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        ::fchmod(fd, existing.st_mode & 07777);
-    }
-}
-
 // Makes the rename itself durable. Some file systems refuse to sync a folder; the file's content
 // is already on the disk then, so that is not reported.
 void SyncFolder(const std::filesystem::path& target) {
@@ -268,14 +260,18 @@ std::optional<RhythmFile::Error> RhythmFile::Write(const std::string& fileName,
     // Only an ordinary file is replaced: the rename would put the text in the place of a named
     // pipe or a device, which a save must never remove.
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
         return Error{"it is not an ordinary file"};
     }
     TemporaryFile temporary(target);
     if (!temporary.IsOpen()) {
         return Error{ErrnoText()};
     }
-    KeepMode(temporary.Get(), target.string());
+    if (exists) {
+        // The new file keeps the permissions of the one it replaces.
+        ::fchmod(temporary.Get(), existing.st_mode & 07777);
+    }
     if (!WriteAll(temporary.Get(), FormatLine(text)) || ::fsync(temporary.Get()) != 0 ||
         !temporary.Close() || !temporary.RenameTo(target.string())) {
         return Error{ErrnoText()};
