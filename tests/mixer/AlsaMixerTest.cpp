@@ -24,9 +24,12 @@ std::string Shell(const std::string& command) {
 
 class AlsaMixerTest : public testing::Test {
 protected:
+    // The program under the end-to-end test mutes the microphone (the monitor) whenever it ends,
+    // and the tests sharing the server run in any order: each starts from a known state.
     void SetUp() override {
         Shell("pactl set-sink-volume @DEFAULT_SINK@ 65536; pactl set-sink-mute @DEFAULT_SINK@ 0; "
-              "pactl set-source-volume @DEFAULT_SOURCE@ 65536");
+              "pactl set-source-volume @DEFAULT_SOURCE@ 65536; "
+              "pactl set-source-mute @DEFAULT_SOURCE@ 0");
     }
 
     ScriptedDialogs dialogs;
