@@ -3,8 +3,11 @@
 #include "RealTimePriority.h"
 #include "SampleFile.h"
 
+#include <algorithm>
 #include <alsa/asoundlib.h>
-#include <vector>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 void AlsaSink::Closer::operator()(snd_pcm_t* p) const {
     snd_pcm_close(p);
@@ -13,13 +16,18 @@ void AlsaSink::Closer::operator()(snd_pcm_t* p) const {
 AlsaSink::AlsaSink(snd_pcm_t* opened, int32_t channels, int32_t requestFrames)
     : pcm(opened)
     , channels(channels)
-    , requestFrames(requestFrames) {}
+    , requestFrames(requestFrames)
+    , wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+    , buffer(static_cast<std::size_t>(requestFrames * channels)) {}
 
 AlsaSink::~AlsaSink() {
     if (thread.joinable()) {
         thread.request_stop();
         Wake();
         thread.join();
+    }
+    if (wakeFd >= 0) {
+        close(wakeFd);
     }
 }
 
@@ -53,54 +61,85 @@ void AlsaSink::Start(PcmSource& source) {
 }
 
 void AlsaSink::Wake() {
-    wakes.fetch_add(1);
-    wakes.notify_one();
+    const uint64_t one = 1;
+    // A full counter already holds a wake-up that has not been taken; nothing is lost.
+    (void)write(wakeFd, &one, sizeof one);
 }
 
 void AlsaSink::Run(const std::stop_token& stop, PcmSource& source) {
     RaiseToRealTimePriority();
-    std::vector<int16_t> buffer(static_cast<std::size_t>(requestFrames * channels));
-    int64_t written = 0;
-    // Nothing is written before the first sound.
-    wakes.wait(0);
+    fds.resize(static_cast<std::size_t>(std::max(snd_pcm_poll_descriptors_count(pcm.get()), 0)) +
+               1);
     while (!stop.stop_requested()) {
-        source.Heard(written - static_cast<int64_t>(DelayFrames()));
-        const uint32_t wokenBefore = wakes.load();
-        const bool goOn = source.Fill(buffer, channels);
-        if (!Write(buffer.data(), requestFrames)) {
+        const int64_t played = written - DelayFrames();
+        source.Heard(played);
+        const int64_t fixedBefore = played + FixedFrames;
+        const int64_t changed = std::max(source.TakeChanges(fixedBefore), fixedBefore);
+        if ((changed < written && !Rewind(changed)) || !Fill(source)) {
             failed = true;
             return;
         }
-        written += requestFrames;
-        if (!goOn) {
-            wakes.wait(wokenBefore);
-            // What the device still held is silence after the last sound.
-            snd_pcm_drop(pcm.get());
-            snd_pcm_prepare(pcm.get());
-        }
+        WaitForRoomOrWake();
     }
 }
 
-bool AlsaSink::Write(const int16_t* words, int64_t frames) {
-    while (frames > 0) {
-        snd_pcm_sframes_t done =
-            snd_pcm_writei(pcm.get(), words, static_cast<snd_pcm_uframes_t>(frames));
-        if (done < 0) {
-            // An underrun or a suspend: the device starts over.
-            ++underruns;
-            done = snd_pcm_recover(pcm.get(), static_cast<int>(done), 1);
-            if (done < 0) {
-                return false;
-            }
-            continue;
-        }
-        frames -= done;
-        words += done * channels;
+// Takes back what the device holds from `to` on, as far as it lets go of it.
+bool AlsaSink::Rewind(int64_t to) {
+    const snd_pcm_sframes_t rewindable = snd_pcm_rewindable(pcm.get());
+    const int64_t back = std::min<int64_t>(written - to, std::max<snd_pcm_sframes_t>(rewindable, 0));
+    if (back <= 0) {
+        return true;
+    }
+    const snd_pcm_sframes_t done = snd_pcm_rewind(pcm.get(), static_cast<snd_pcm_uframes_t>(back));
+    if (done > 0) {
+        written -= done;
     }
     return true;
 }
 
-double AlsaSink::DelayFrames() {
+// Writes as many whole requests as the device has room for.
+bool AlsaSink::Fill(PcmSource& source) {
+    for (;;) {
+        const snd_pcm_sframes_t room = snd_pcm_avail_update(pcm.get());
+        if (room < 0) {
+            // An underrun or a suspend: the device starts over.
+            ++underruns;
+            if (snd_pcm_recover(pcm.get(), static_cast<int>(room), 1) < 0) {
+                return false;
+            }
+            continue;
+        }
+        const int64_t frames = std::min<int64_t>(room, requestFrames);
+        if (frames <= 0) {
+            return true;
+        }
+        source.Render(written, std::span(buffer.data(), static_cast<std::size_t>(frames * channels)),
+                      channels);
+        const snd_pcm_sframes_t done =
+            snd_pcm_writei(pcm.get(), buffer.data(), static_cast<snd_pcm_uframes_t>(frames));
+        if (done < 0) {
+            ++underruns;
+            if (snd_pcm_recover(pcm.get(), static_cast<int>(done), 1) < 0) {
+                return false;
+            }
+            continue;
+        }
+        written += done;
+    }
+}
+
+void AlsaSink::WaitForRoomOrWake() {
+    fds[0] = {wakeFd, POLLIN, 0};
+    snd_pcm_poll_descriptors(pcm.get(), &fds[1], static_cast<unsigned>(fds.size() - 1));
+    // A wait that fails or times out only means the loop looks again.
+    (void)poll(fds.data(), fds.size(), 1000);
+    if ((fds[0].revents & POLLIN) != 0) {
+        uint64_t wakes = 0;
+        (void)read(wakeFd, &wakes, sizeof wakes);
+    }
+}
+
+int64_t AlsaSink::DelayFrames() {
     snd_pcm_sframes_t delay = 0;
-    return snd_pcm_delay(pcm.get(), &delay) == 0 && delay > 0 ? static_cast<double>(delay) : 0.0;
+    return snd_pcm_delay(pcm.get(), &delay) == 0 && delay > 0 ? delay : 0;
 }

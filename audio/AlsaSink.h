@@ -3,15 +3,17 @@
 #include "PcmSink.h"
 
 #include <atomic>
+#include <poll.h>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 struct _snd_pcm;
 
 // A playback stream straight on an ALSA device, for machines without a sound server: a thread of
-// its own writes one buffer at a time, each as soon as the device has room for it, and waits
-// without writing while the source sleeps. Mono where the device takes it, else the same signal on
+// its own keeps the device's buffer full, and rewinds the device to write again what the source
+// changed, as far as the device lets it. Mono where the device takes it, else the same signal on
 // both channels.
 class AlsaSink final : public PcmSink {
 public:
@@ -35,14 +37,19 @@ private:
         void operator()(_snd_pcm* pcm) const;
     };
     void Run(const std::stop_token& stop, PcmSource& source);
-    bool Write(const int16_t* words, int64_t frames);
-    double DelayFrames();
+    void WaitForRoomOrWake();
+    bool Rewind(int64_t to);
+    bool Fill(PcmSource& source);
+    int64_t DelayFrames();
 
     std::unique_ptr<_snd_pcm, Closer> pcm;
     int32_t channels;
     int32_t requestFrames;
-    // Counts the wake-ups, so that one that comes while the source is falling asleep is not lost.
-    std::atomic<uint32_t> wakes{0};
+    int wakeFd = -1;
+    int64_t written = 0;
+    std::vector<int16_t> buffer;
+    // The wake-up's descriptor first, then the device's.
+    std::vector<struct pollfd> fds;
     std::atomic<bool> failed{false};
     std::atomic<int64_t> underruns{0};
     std::jthread thread;

@@ -2,52 +2,42 @@
 
 #include <cmath>
 
+namespace {
+
+constexpr double FramesPerNs = static_cast<double>(TickSource::FramesPerSecond) / 1e9;
+
+int64_t FramesIn(int64_t ns) {
+    return static_cast<int64_t>(std::floor(static_cast<double>(ns) * FramesPerNs));
+}
+
+} // namespace
+
 FrameClock::FrameClock(SteadyNow steadyNow)
     : steadyNow(std::move(steadyNow))
     , origin(this->steadyNow()) {}
 
-int32_t FrameClock::GetTickCount() {
-    const auto ms = static_cast<int64_t>(std::floor(PreciseTicks()));
-    // Wraps like the platform counter it stands for; tick arithmetic is wrap-safe throughout.
-    return static_cast<int32_t>(static_cast<uint32_t>(ms));
-}
-
-double FrameClock::PreciseTicks() {
+int64_t FrameClock::Frames() {
     const Report report = Latest();
     const int64_t nowNs = NowNs();
-    const double streamMs = static_cast<double>(report.frames) / FramesPerMs +
-                            static_cast<double>(nowNs - report.atNs) / 1e6;
-    const double candidate = offsetMs + streamMs;
+    const int64_t candidate = offset + report.frames + FramesIn(nowNs - report.atNs);
     // Where the time would stand had it run on with the steady clock since it was last read.
-    const double steadyOn = lastTick + static_cast<double>(nowNs - lastReadNs) / 1e6;
+    const int64_t steadyOn = last + FramesIn(nowNs - lastReadNs);
     lastReadNs = nowNs;
-    if (candidate < lastTick - StallMs || candidate > steadyOn + StallMs) {
-        offsetMs += steadyOn - candidate;
-        lastTick = steadyOn;
-    } else if (candidate > lastTick) {
-        lastTick = candidate;
+    if (candidate < last - StallFrames || candidate > steadyOn + StallFrames) {
+        offset += steadyOn - candidate;
+        last = steadyOn;
+    } else if (candidate > last) {
+        last = candidate;
     }
-    return lastTick;
+    return last;
 }
 
-int64_t FrameClock::FrameOf(double dueTick) const {
-    return std::llround((dueTick - offsetMs) * FramesPerMs);
-}
-
-void FrameClock::Restart(double dueTick, int64_t frame) {
-    const double now = PreciseTicks();
-    offsetMs = dueTick - static_cast<double>(frame) / FramesPerMs;
-    // The stream's report now stands at `frame`, taken at the moment the time shows `now`, so the
-    // time goes on from where it was.
-    const auto lead = static_cast<int64_t>((now - dueTick) * 1e6);
-    Publish(frame, NowNs() - lead);
+int64_t FrameClock::SteadyMs() {
+    return NowNs() / 1'000'000;
 }
 
 void FrameClock::Heard(int64_t frames) {
-    Publish(frames, NowNs());
-}
-
-void FrameClock::Publish(int64_t frames, int64_t atNs) {
+    const int64_t atNs = NowNs();
     const uint64_t s = sequence.load(std::memory_order_relaxed);
     sequence.store(s + 1, std::memory_order_relaxed);
     std::atomic_thread_fence(std::memory_order_release);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "SampleFile.h"
 #include "TickSource.h"
 
 #include <atomic>
@@ -8,40 +7,33 @@
 #include <cstdint>
 #include <functional>
 
-// The engine's time while a sound stream plays: the frames that the stream has played, in
-// milliseconds (frames × 1000 / 44 100), so that a step due at tick d is played at frame
-// round(d × 44.1) plus a fixed scheduling offset and clicks are exactly as far apart as their due
-// ticks from the very first one. Between two reports of the stream the time runs on with the
-// steady clock; a stream that stops, stalls or never opens leaves the steady clock alone to carry
-// the time on. The time never moves backwards and never leaps: a report behind it holds it still,
-// and one far behind (the stream came back after a stall) or far ahead (the stream ran dry and
-// skipped) moves the stream's frames under the time instead, so that the beat neither stands
-// still nor skips its steps.
+// The beat's time while a sound stream plays: the frames the stream has played, shifted by an
+// offset of whole frames, so that a sample laid at frame f of this clock starts on frame
+// f − offset of the stream. Between two reports of the stream the time runs on with the steady
+// clock; a stream that stalls or never opens leaves the steady clock alone to carry the time on.
+// The time never moves backwards and never leaps: a report behind it holds it still, and one far
+// behind (the stream came back after a stall) or far ahead (the stream skipped) moves the
+// stream's frames under the time instead, so that the beat neither stands still nor skips.
 //
-// Reports come from the stream's thread (Heard); every other operation belongs to the one
-// thread that reads the time. Neither side waits for the other.
+// Reports come from the stream's thread (Heard); every other operation belongs to the one thread
+// that reads the time. Neither side waits for the other.
 class FrameClock final : public TickSource {
 public:
     using Clock = std::chrono::steady_clock;
-    static constexpr double FramesPerMs = SampleFile::FramesPerSecond / 1000.0;
     // A report this far off the time is a stream that stood still or skipped, not the trembling
-    // of its requests: the frames are moved under the time instead.
-    static constexpr double StallMs = 100.0;
+    // of its requests (100 ms).
+    static constexpr int64_t StallFrames = FramesPerSecond / 10;
 
     // Where the steady clock is read; tests hand in a clock of their own.
     using SteadyNow = std::function<Clock::time_point()>;
 
     explicit FrameClock(SteadyNow steadyNow = &Clock::now);
 
-    int32_t GetTickCount() override;
-    double PreciseTicks() override;
+    int64_t Frames() override;
+    int64_t SteadyMs() override;
 
-    // The frame at which a sample due at dueTick is played, before the scheduling offset.
-    int64_t FrameOf(double dueTick) const;
-    // Lays the frames under the time afresh so that dueTick falls on `frame`: a stream that slept
-    // starts again, and its next frame belongs to the step that woke it. The stream must not
-    // report meanwhile.
-    void Restart(double dueTick, int64_t frame);
+    // The stream's frame that plays at `frame` of this clock.
+    int64_t StreamFrame(int64_t frame) const { return frame - offset; }
 
     // Stream thread: the stream has played every frame before `frames`.
     void Heard(int64_t frames);
@@ -52,7 +44,6 @@ private:
         int64_t atNs = 0;
     };
     Report Latest() const;
-    void Publish(int64_t frames, int64_t atNs);
     int64_t NowNs() const;
 
     SteadyNow steadyNow;
@@ -62,8 +53,8 @@ private:
     std::atomic<uint64_t> sequence{0};
     std::atomic<int64_t> reportFrames{0};
     std::atomic<int64_t> reportNs{0};
-    // Reader side: the time is the stream's milliseconds plus this offset.
-    double offsetMs = 0.0;
-    double lastTick = 0.0;
+    // Reader side.
+    int64_t offset = 0;
+    int64_t last = 0;
     int64_t lastReadNs = 0;
 };

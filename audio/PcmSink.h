@@ -3,29 +3,35 @@
 #include <cstdint>
 #include <span>
 
-// What a sound stream pulls its frames from: 16-bit frames at 44 100 Hz, asked for on the stream's
-// own thread whenever the stream has room.
+// What a sound stream pulls its frames from: 16-bit frames at 44 100 Hz, numbered from the
+// stream's first frame, asked for on the stream's own thread. The stream may write a stretch it
+// wrote before once more, when the source says that its sound changed.
 class PcmSource {
 public:
     virtual ~PcmSource() = default;
-    // The stream has played every frame before `frames` (its own estimate). Reported before each
-    // Fill, never after a Fill that let the stream sleep.
+    // The stream has played every frame before `frames` (its own estimate).
     virtual void Heard(int64_t frames) = 0;
-    // Fills the next interleaved frames, the same signal on every channel. False when nothing will
-    // sound for a while: the stream sleeps after these frames until it is woken.
-    virtual bool Fill(std::span<int16_t> out, int32_t channels) = 0;
+    // The first frame whose sound changed since the last call, or the largest frame number when
+    // none did. Frames before `fixedBefore` are on their way to the speaker and stay as written.
+    virtual int64_t TakeChanges(int64_t fixedBefore) = 0;
+    // Fills the frames from `from` on, interleaved, the same signal on every channel.
+    virtual void Render(int64_t from, std::span<int16_t> out, int32_t channels) = 0;
 };
 
-// A sound stream that pulls its frames from a source on a thread of its own, and sleeps when the
-// source says so. The source must outlive the stream.
+// A sound stream that pulls its frames from a source on a thread of its own, keeping a deep buffer
+// in flight, and writes again what the source changed. The source must outlive the stream.
 class PcmSink {
 public:
+    // What lies this close after the play position is taken to be on its way to the speaker
+    // (3 ms): it is never written again.
+    static constexpr int64_t FixedFrames = 132;
+
     virtual ~PcmSink() = default;
     virtual void Start(PcmSource& source) = 0;
-    // Any thread, without waiting: a sleeping stream drops what it still held and pulls again.
+    // Any thread, without waiting: the source has changes to take.
     virtual void Wake() = 0;
     // The stream broke off for good (the server went away).
     virtual bool Failed() const = 0;
-    // Times the stream ran dry while it played: each moved every later frame.
+    // Times the stream ran dry: the frames due meanwhile were not heard.
     virtual int64_t Underruns() const = 0;
 };

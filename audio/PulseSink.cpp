@@ -2,6 +2,7 @@
 
 #include "SampleFile.h"
 
+#include <algorithm>
 #include <pulse/error.h>
 #include <pulse/pulseaudio.h>
 #include <sys/eventfd.h>
@@ -12,11 +13,8 @@ namespace {
 constexpr double FramesPerUs = SampleFile::FramesPerSecond / 1e6;
 constexpr std::size_t BytesPerFrame = 2;
 
-// The program waits for none of its requests to the server: it only lets go of each.
-void LetGo(pa_operation* operation) {
-    if (operation != nullptr) {
-        pa_operation_unref(operation);
-    }
+uint32_t Bytes(int32_t frames) {
+    return static_cast<uint32_t>(frames) * static_cast<uint32_t>(BytesPerFrame);
 }
 
 } // namespace
@@ -76,20 +74,14 @@ bool PulseSink::Connect(int32_t bufferFrames, int32_t requestFrames, std::string
     if (ready) {
         const pa_sample_spec spec{PA_SAMPLE_S16LE,
                                   static_cast<uint32_t>(SampleFile::FramesPerSecond), 1};
-        const auto bytes = [](int32_t frames) {
-            return static_cast<uint32_t>(frames) * static_cast<uint32_t>(BytesPerFrame);
-        };
-        // The server keeps no more than the buffer in flight, and starts playing a stream that
-        // slept once it holds a whole buffer, which the first request after waking fills at once:
-        // from its first frame on the stream is as far ahead as it will ever be.
-        const pa_buffer_attr attributes{static_cast<uint32_t>(-1), bytes(bufferFrames),
-                                        bytes(bufferFrames), bytes(requestFrames),
-                                        static_cast<uint32_t>(-1)};
+        // No prebuffering: the stream plays from its first frame on and keeps running when it
+        // runs dry, so that its write index stays a clock of real time.
+        const pa_buffer_attr attributes{static_cast<uint32_t>(-1), Bytes(bufferFrames), 0,
+                                        Bytes(requestFrames), static_cast<uint32_t>(-1)};
         stream = pa_stream_new(context, "Beat", &spec, nullptr);
         pa_stream_set_state_callback(stream, &StreamStateChanged, this);
-        const auto flags =
-            static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING |
-                                           PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING |
+                                                          PA_STREAM_AUTO_TIMING_UPDATE);
         ready = pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr, nullptr) ==
                     0 &&
                 WaitUntilReady(problem);
@@ -124,6 +116,7 @@ void PulseSink::Start(PcmSource& pulled) {
     source = &pulled;
     pa_stream_set_write_callback(stream, &WriteRequested, this);
     pa_stream_set_underflow_callback(stream, &RanDry, this);
+    Update();
     pa_threaded_mainloop_unlock(loop);
 }
 
@@ -153,38 +146,8 @@ void PulseSink::RanDry(pa_stream*, void* self) {
     ++static_cast<PulseSink*>(self)->underruns;
 }
 
-void PulseSink::WriteRequested(pa_stream*, std::size_t bytes, void* self) {
-    static_cast<PulseSink*>(self)->Write(bytes);
-}
-
-void PulseSink::Write(std::size_t bytes) {
-    if (asleep) {
-        return;
-    }
-    pa_usec_t latency = 0;
-    int negative = 0;
-    if (pa_stream_get_latency(stream, &latency, &negative) == 0) {
-        // A stream that ran dry reports its latency below zero; nothing not yet written is heard.
-        const auto frames = static_cast<int64_t>(static_cast<double>(latency) * FramesPerUs);
-        source->Heard(negative ? written : written - frames);
-    }
-    while (bytes >= BytesPerFrame) {
-        void* data = nullptr;
-        std::size_t granted = bytes;
-        if (pa_stream_begin_write(stream, &data, &granted) < 0 || data == nullptr) {
-            return;
-        }
-        const std::size_t frames = granted / BytesPerFrame;
-        const bool goOn = source->Fill(std::span(static_cast<int16_t*>(data), frames), 1);
-        pa_stream_write(stream, data, frames * BytesPerFrame, nullptr, 0, PA_SEEK_RELATIVE);
-        written += static_cast<int64_t>(frames);
-        bytes -= frames * BytesPerFrame;
-        if (!goOn) {
-            asleep = true;
-            LetGo(pa_stream_cork(stream, 1, nullptr, nullptr));
-            return;
-        }
-    }
+void PulseSink::WriteRequested(pa_stream*, std::size_t, void* self) {
+    static_cast<PulseSink*>(self)->Update();
 }
 
 void PulseSink::WakeRequested(pa_mainloop_api*, pa_io_event*, int fd, pa_io_event_flags_t,
@@ -192,18 +155,60 @@ void PulseSink::WakeRequested(pa_mainloop_api*, pa_io_event*, int fd, pa_io_even
     uint64_t count = 0;
     // Only the wake-up matters, not how many were asked for.
     (void)read(fd, &count, sizeof count);
-    static_cast<PulseSink*>(self)->Resume();
+    static_cast<PulseSink*>(self)->Update();
 }
 
-// What the stream still held is silence after the last sound: dropped, so that the next frame
-// written is heard at once. The server asks for nothing it was promised before the stream slept,
-// so the room there is now is filled at once.
-void PulseSink::Resume() {
-    asleep = false;
-    LetGo(pa_stream_flush(stream, nullptr, nullptr));
-    LetGo(pa_stream_cork(stream, 0, nullptr, nullptr));
-    const std::size_t room = pa_stream_writable_size(stream);
-    if (room != static_cast<std::size_t>(-1) && room > 0) {
-        Write(room);
+// Loop thread: reports the play position, writes again what changed, and fills the room there is.
+void PulseSink::Update() {
+    if (source == nullptr || failed.load()) {
+        return;
     }
+    const int64_t played = Played();
+    source->Heard(played);
+    const int64_t fixedBefore = played + FixedFrames;
+    const int64_t changed = std::max(source->TakeChanges(fixedBefore), fixedBefore);
+    if (changed < written && !WriteFrames(changed, written - changed)) {
+        return;
+    }
+    const std::size_t room = pa_stream_writable_size(stream);
+    if (room != static_cast<std::size_t>(-1) && room >= BytesPerFrame) {
+        WriteFrames(written, static_cast<int64_t>(room / BytesPerFrame));
+    }
+}
+
+// The frame being played: what was written, less what is still on its way. A stream that ran
+// dry reports its latency below zero: the server's read index has passed what was written.
+int64_t PulseSink::Played() {
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(stream, &latency, &negative) != 0) {
+        return written;
+    }
+    const auto frames = static_cast<int64_t>(static_cast<double>(latency) * FramesPerUs);
+    return negative ? written + frames : written - frames;
+}
+
+// Writes the frames from `from` on at their own place in the stream, in as many pieces as the
+// server's buffers take.
+bool PulseSink::WriteFrames(int64_t from, int64_t frames) {
+    bool first = true;
+    while (frames > 0) {
+        void* data = nullptr;
+        std::size_t granted = static_cast<std::size_t>(frames) * BytesPerFrame;
+        if (pa_stream_begin_write(stream, &data, &granted) < 0 || data == nullptr) {
+            return false;
+        }
+        const int64_t piece = std::min<int64_t>(frames, granted / BytesPerFrame);
+        source->Render(from, std::span(static_cast<int16_t*>(data), piece), 1);
+        const int64_t offset = first ? from * static_cast<int64_t>(BytesPerFrame) : 0;
+        const pa_seek_mode_t seek = first ? PA_SEEK_ABSOLUTE : PA_SEEK_RELATIVE;
+        if (pa_stream_write(stream, data, piece * BytesPerFrame, nullptr, offset, seek) < 0) {
+            return false;
+        }
+        first = false;
+        from += piece;
+        frames -= piece;
+        written = std::max(written, from);
+    }
+    return true;
 }

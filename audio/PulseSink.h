@@ -12,9 +12,10 @@ struct pa_context;
 struct pa_stream;
 
 // A playback stream on the desktop's sound server (PulseAudio, or PipeWire through its PulseAudio
-// service), asked for a short buffer so that a click is heard soon after it is written. The
-// client library's own thread asks for the frames, so a buffer costs one wake-up; while the source
-// sleeps the stream is corked and costs none.
+// service) that runs for as long as it lives. Its frames are numbered by the stream's own write
+// index, which the server moves on in real time even when the stream runs dry, so a frame's number
+// always says when it is heard. A stretch written before is written again in place; the server
+// takes back what it had already mixed of it.
 class PulseSink final : public PcmSink {
 public:
     // The stream on the server's default sink with `bufferFrames` frames in flight, asked for
@@ -34,8 +35,9 @@ public:
 private:
     bool Connect(int32_t bufferFrames, int32_t requestFrames, std::string& problem);
     bool WaitUntilReady(std::string& problem);
-    void Write(std::size_t bytes);
-    void Resume();
+    void Update();
+    int64_t Played();
+    bool WriteFrames(int64_t from, int64_t frames);
     static void StateChanged(pa_context* context, void* self);
     static void StreamStateChanged(pa_stream* stream, void* self);
     static void RanDry(pa_stream* stream, void* self);
@@ -49,9 +51,8 @@ private:
     pa_io_event* wakeEvent = nullptr;
     int wakeFd = -1;
     PcmSource* source = nullptr;
+    // Loop thread: the frames written so far.
     int64_t written = 0;
-    // Loop thread: the source let the stream sleep; requests that still come are left unanswered.
-    bool asleep = true;
     std::atomic<bool> failed{false};
     std::atomic<int64_t> underruns{0};
 };

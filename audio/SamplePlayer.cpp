@@ -1,7 +1,6 @@
 #include "SamplePlayer.h"
 
 #include <algorithm>
-#include <limits>
 
 SamplePlayer::SamplePlayer(SampleBank bank)
     : bank(std::move(bank)) {}
@@ -11,81 +10,112 @@ bool SamplePlayer::PlaySample(std::string_view fileName, int64_t frame) {
     return sample >= 0 && requests.Push({sample, frame});
 }
 
-bool SamplePlayer::Quiet() const {
-    return requests.Empty() && pendingCount == 0 && !voice.Sounding() && fading.fadeLeft == 0;
+void SamplePlayer::Withdraw(int64_t frame) {
+    // A full queue loses the withdrawal only if the stream's thread has stopped taking requests,
+    // and then nothing it would have withdrawn is heard either.
+    (void)requests.Push({-1, frame});
 }
 
-void SamplePlayer::Render(std::span<int16_t> out, int32_t channels) {
-    const auto frames = static_cast<int64_t>(out.size()) / channels;
-    const int64_t start = nextFrame.load(std::memory_order_relaxed);
-    TakeRequests(start);
-    int64_t pos = 0;
-    for (int i = NextDue(start + frames); i >= 0; i = NextDue(start + frames)) {
-        const Pending due = pending[static_cast<std::size_t>(i)];
-        pending[static_cast<std::size_t>(i)] = pending[--pendingCount];
-        const int64_t at = std::max(due.frame - start, pos);
-        if (due.frame - start < at) {
+int64_t SamplePlayer::TakeRequests(int64_t fixedBefore) {
+    int64_t changed = NoChange;
+    while (const auto request = requests.Pop()) {
+        if (request->sample < 0) {
+            changed = std::min(changed, Remove(std::max(request->frame, fixedBefore)));
+            continue;
+        }
+        int64_t frame = request->frame;
+        if (frame < fixedBefore) {
+            frame = fixedBefore;
             lateStarts.fetch_add(1, std::memory_order_relaxed);
         }
-        Mix(out, channels, pos, at);
-        Start(due.sample);
-        pos = at;
+        changed = std::min(changed, Insert({request->sample, frame}));
     }
-    Mix(out, channels, pos, frames);
-    nextFrame.store(start + frames, std::memory_order_release);
+    return changed;
 }
 
-void SamplePlayer::TakeRequests(int64_t bufferStart) {
-    while (const auto request = requests.Pop()) {
-        if (pendingCount == pending.size()) {
-            continue;
+int64_t SamplePlayer::Insert(Laid laid) {
+    if (count == schedule.size()) {
+        // Only a stream that stopped forgetting fills the schedule; the newest sample gives way.
+        return NoChange;
+    }
+    const auto end = schedule.begin() + static_cast<std::ptrdiff_t>(count);
+    const auto at = std::upper_bound(schedule.begin(), end, laid.frame,
+                                     [](int64_t frame, const Laid& l) { return frame < l.frame; });
+    std::move_backward(at, end, end + 1);
+    *at = laid;
+    ++count;
+    return laid.frame;
+}
+
+int64_t SamplePlayer::Remove(int64_t from) {
+    const auto end = schedule.begin() + static_cast<std::ptrdiff_t>(count);
+    const auto first = std::lower_bound(schedule.begin(), end, from,
+                                        [](const Laid& l, int64_t frame) { return l.frame < frame; });
+    if (first == end) {
+        return NoChange;
+    }
+    const int64_t changed = first->frame;
+    count = static_cast<std::size_t>(first - schedule.begin());
+    return changed;
+}
+
+void SamplePlayer::Forget(int64_t frame) {
+    std::size_t gone = 0;
+    while (gone < count) {
+        const Laid& laid = schedule[gone];
+        const bool ended = laid.frame + Length(laid) <= frame;
+        const bool fadedOut =
+            gone + 1 < count && schedule[gone + 1].frame + FadeFrames <= frame;
+        if (!ended && !fadedOut) {
+            break;
         }
-        const bool farAhead = request->frame - bufferStart > MaxAheadFrames;
-        pending[pendingCount++] = {request->sample, farAhead ? bufferStart : request->frame,
-                                   nextOrder++};
+        ++gone;
+    }
+    if (gone > 0) {
+        std::move(schedule.begin() + static_cast<std::ptrdiff_t>(gone),
+                  schedule.begin() + static_cast<std::ptrdiff_t>(count), schedule.begin());
+        count -= gone;
     }
 }
 
-int SamplePlayer::NextDue(int64_t bufferEnd) const {
-    int best = -1;
-    for (std::size_t i = 0; i < pendingCount; ++i) {
-        const Pending& p = pending[i];
-        if (p.frame >= bufferEnd) {
-            continue;
-        }
-        // Frame order; of two requests for the same frame the later one wins by starting last.
-        const Pending* b = best < 0 ? nullptr : &pending[static_cast<std::size_t>(best)];
-        if (b == nullptr || p.frame < b->frame || (p.frame == b->frame && p.order < b->order)) {
-            best = static_cast<int>(i);
-        }
-    }
-    return best;
+int64_t SamplePlayer::Length(const Laid& laid) const {
+    return static_cast<int64_t>(bank.Words(laid.sample).size());
 }
 
-void SamplePlayer::Start(int32_t sample) {
-    if (voice.Sounding()) {
-        fading = voice;
-        fading.fadeLeft = FadeFrames;
+void SamplePlayer::Render(int64_t from, std::span<int16_t> out, int32_t channels) const {
+    const auto frames = static_cast<int64_t>(out.size()) / channels;
+    // The sample sounding at a frame is the last one laid on or before it.
+    std::size_t next = 0;
+    while (next < count && schedule[next].frame <= from) {
+        ++next;
     }
-    voice = {bank.Words(sample), 0, 0};
-}
-
-void SamplePlayer::Mix(std::span<int16_t> out, int32_t channels, int64_t from, int64_t to) {
-    for (int64_t f = from; f < to; ++f) {
-        int32_t value = 0;
-        if (voice.Sounding()) {
-            value += voice.words[voice.pos++];
+    for (int64_t f = 0; f < frames; ++f) {
+        const int64_t frame = from + f;
+        while (next < count && schedule[next].frame <= frame) {
+            ++next;
         }
-        if (fading.fadeLeft > 0) {
-            if (fading.Sounding()) {
-                value += fading.words[fading.pos++] * fading.fadeLeft / FadeFrames;
-            }
-            --fading.fadeLeft;
-        }
+        int32_t value = next > 0 ? Value(next - 1, frame) : 0;
         value = std::clamp<int32_t>(value, std::numeric_limits<int16_t>::min(),
                                     std::numeric_limits<int16_t>::max());
-        for (int32_t c = 0; c < channels; ++c) {
-            out[static_cast<std::size_t>(f * channels + c)] = static_cast<int16_t>(value);
+        std::fill_n(out.begin() + f * channels, channels, static_cast<int16_t>(value));
+    }
+}
+
+// The sample at `index` at a frame on or after its start, with the one it cut off fading out.
+int32_t SamplePlayer::Value(std::size_t index, int64_t frame) const {
+    const Laid& voice = schedule[index];
+    const int64_t into = frame - voice.frame;
+    const std::span<const int16_t> words = bank.Words(voice.sample);
+    int32_t value = into < static_cast<int64_t>(words.size()) ? words[static_cast<std::size_t>(into)]
+                                                              : 0;
+    if (index > 0 && into < FadeFrames) {
+        const Laid& cut = schedule[index - 1];
+        const int64_t cutInto = frame - cut.frame;
+        const std::span<const int16_t> cutWords = bank.Words(cut.sample);
+        if (cutInto < static_cast<int64_t>(cutWords.size())) {
+            value += cutWords[static_cast<std::size_t>(cutInto)] *
+                     static_cast<int32_t>(FadeFrames - into) / FadeFrames;
         }
     }
+    return value;
 }

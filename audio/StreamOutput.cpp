@@ -35,63 +35,44 @@ StreamOutput::~StreamOutput() {
 
 std::unique_ptr<PcmSink> StreamOutput::OpenDefaultSink(std::string& problem) {
     std::string serverProblem;
-    if (auto pulse = PulseSink::Open(StreamFrames, BufferFrames, serverProblem)) {
+    if (auto pulse = PulseSink::Open(StreamFrames, RequestFrames, serverProblem)) {
         return pulse;
     }
     snd_lib_error_set_handler(QuietAlsa);
     std::string deviceProblem;
-    if (auto alsa = AlsaSink::Open("default", StreamFrames, BufferFrames, deviceProblem)) {
+    if (auto alsa = AlsaSink::Open("default", StreamFrames, RequestFrames, deviceProblem)) {
         return alsa;
     }
     problem = serverProblem + "; " + deviceProblem;
     return nullptr;
 }
 
-void StreamOutput::PlaySample(std::string_view fileName, double dueTick) {
-    if (!IsOpen()) {
-        return;
-    }
-    const int current = state.load();
-    if (current == Idle) {
-        // The stream sleeps and holds nothing: its next frame is heard about now, and this step,
-        // the first of a new stretch of sound, as long after it as every other step.
-        clock.Restart(dueTick, player.NextFrame());
-    }
-    if (player.PlaySample(fileName, clock.FrameOf(dueTick) + ScheduleFrames) && current == Idle) {
-        int idle = Idle;
-        if (state.compare_exchange_strong(idle, Running)) {
-            sink->Wake();
-        }
+void StreamOutput::PlaySample(std::string_view fileName, int64_t frame) {
+    if (IsOpen() && player.PlaySample(fileName, clock.StreamFrame(frame))) {
+        sink->Wake();
     }
 }
 
-void StreamOutput::Playing(bool on) {
-    playing.store(on);
+void StreamOutput::Withdraw(int64_t frame) {
+    if (IsOpen()) {
+        player.Withdraw(clock.StreamFrame(frame));
+        sink->Wake();
+    }
 }
 
-double StreamOutput::PlayDelayMs() const {
-    return ScheduleFrames / FrameClock::FramesPerMs;
+int64_t StreamOutput::EarliestFrame(int64_t now) const {
+    return IsOpen() ? now + LeadFrames : now;
 }
 
 void StreamOutput::Heard(int64_t frames) {
     clock.Heard(frames);
 }
 
-bool StreamOutput::Fill(std::span<int16_t> out, int32_t channels) {
-    player.Render(out, channels);
-    if (playing.load() || !player.Quiet()) {
-        quietFrames = 0;
-        return true;
-    }
-    quietFrames += static_cast<int64_t>(out.size()) / channels;
-    if (quietFrames < LingerFrames) {
-        return true;
-    }
-    quietFrames = 0;
-    state.store(Idle);
-    // A request that came in while the stream was falling asleep: it was placed on the running
-    // stream's frames, and the stream goes on. If the main thread saw the stream asleep first, it
-    // laid the frames afresh and wakes it.
-    int idle = Idle;
-    return !player.Quiet() && state.compare_exchange_strong(idle, Running);
+int64_t StreamOutput::TakeChanges(int64_t fixedBefore) {
+    player.Forget(fixedBefore);
+    return player.TakeRequests(fixedBefore);
+}
+
+void StreamOutput::Render(int64_t from, std::span<int16_t> out, int32_t channels) {
+    player.Render(from, out, channels);
 }

@@ -5,33 +5,25 @@
 #include "SamplePlayer.h"
 #include "SoundOutput.h"
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 
-// The real sound output: one stream that pulls the samples from a one-voice player. The frames
-// the stream has played are the frame clock's time, and a step due at tick d starts at frame
-// FrameOf(d) + ScheduleFrames: it is heard exactly ScheduleFrames after it was due, and every click
-// lies on the frame grid of its due tick. While the beat is off and the last sample has been
-// played the stream sleeps; the first sample after that wakes it and lays the clock's frames
-// afresh under its due tick. Without a stream every request is dropped and the clock runs on the
-// steady clock.
+// The real sound output: one stream, running for the whole program, that pulls its frames from a
+// one-voice player. The frames it has played are the frame clock's time, and a sample laid at a
+// frame of the clock starts on that very frame of the stream. The stream keeps a deep buffer in
+// flight, so a thread that wakes late never lets it run dry; a sample laid or withdrawn inside what
+// it has written makes it write that stretch again. Without a stream every request is dropped and
+// the clock runs on the steady clock.
 class StreamOutput final : public SoundOutput, private PcmSource {
 public:
-    // The frames the stream asks for at a time (5.8 ms): each request wakes a thread, which costs
-    // more than the request itself.
-    static constexpr int32_t BufferFrames = 256;
-    // What the stream keeps in flight (17.4 ms), enough to ride out a busy machine.
-    static constexpr int32_t StreamFrames = 3 * BufferFrames;
-    // How far after its due tick a step is heard. A frame is written the stream's latency (about
-    // what it keeps in flight) before it is heard, and rendered up to one buffer before that; what
-    // is left (3 ms) is the time the main thread may take to notice that the step is due: its
-    // timer's lateness and a short spell of other work.
-    static constexpr int32_t ScheduleFrames = StreamFrames + BufferFrames + 132;
-    // After the last sound the stream runs on this long before it sleeps, so that nothing that
-    // still sounds is cut off.
-    static constexpr int64_t LingerFrames = 2 * StreamFrames;
+    // What the stream keeps in flight (200 ms), and the frames it asks for at a time (50 ms): it
+    // wakes twenty times a second.
+    static constexpr int32_t StreamFrames = 8820;
+    static constexpr int32_t RequestFrames = 2205;
+    // A sample laid now starts on its frame if the frame is at least this far ahead (5 ms): the
+    // stream's thread takes the request and writes before the play position gets there.
+    static constexpr int64_t LeadFrames = 220;
 
     // Opens the stream, or gives null and says why not.
     using SinkOpener = std::function<std::unique_ptr<PcmSink>(std::string& problem)>;
@@ -46,30 +38,23 @@ public:
     // The desktop's sound server, else the ALSA device "default"; null with the reasons why not.
     static std::unique_ptr<PcmSink> OpenDefaultSink(std::string& problem);
 
-    void PlaySample(std::string_view fileName, double dueTick) override;
-    void Playing(bool on) override;
-    double PlayDelayMs() const override;
+    void PlaySample(std::string_view fileName, int64_t frame) override;
+    void Withdraw(int64_t frame) override;
+    int64_t EarliestFrame(int64_t now) const override;
 
     bool IsOpen() const { return sink && !sink->Failed(); }
     // Why there is no stream; empty while there is one.
     const std::string& Problem() const { return problem; }
     int64_t LateStarts() const { return player.LateStarts(); }
     int64_t Underruns() const { return sink ? sink->Underruns() : 0; }
-    // The stream sleeps (the beat is off and nothing sounds).
-    bool Sleeping() const { return state.load() == Idle; }
 
 private:
-    enum State : int { Running, Idle };
-
     void Heard(int64_t frames) override;
-    bool Fill(std::span<int16_t> out, int32_t channels) override;
+    int64_t TakeChanges(int64_t fixedBefore) override;
+    void Render(int64_t from, std::span<int16_t> out, int32_t channels) override;
 
     FrameClock& clock;
     SamplePlayer player;
     std::string problem;
-    std::atomic<int> state{Idle};
-    std::atomic<bool> playing{false};
-    // Stream thread: frames rendered since the last sound.
-    int64_t quietFrames = 0;
     std::unique_ptr<PcmSink> sink;
 };

@@ -13,13 +13,14 @@ std::atomic<long> allocations{0};
 
 class FrozenTicks final : public TickSource {
 public:
-    int32_t GetTickCount() override { return tick; }
-    int32_t tick = 1;
+    int64_t Frames() override { return frame; }
+    int64_t SteadyMs() override { return 0; }
+    int64_t frame = 1;
 };
 
 class SilentOutput final : public SoundOutput {
 public:
-    void PlaySample(std::string_view, double) override {}
+    void PlaySample(std::string_view, int64_t) override {}
 };
 
 void PulseWithNoStepDue(benchmark::State& state) {
@@ -30,7 +31,7 @@ void PulseWithNoStepDue(benchmark::State& state) {
     metron.Track().Rhithm("4 xxxx (xxxx xxxx xxxx xxxx)0");
     metron.Pause(true);
     metron.Enable(true);
-    metron.Pulse(); // plays the first step; the next is due 500 ms later, which never comes
+    metron.Pulse(); // lays the steps of the horizon; the first is heard later, which never comes
     const long before = allocations.load();
     for (auto _ : state) {
         metron.Pulse();

@@ -6,64 +6,68 @@
 #include "StepLength.h"
 
 #include <cmath>
+#include <limits>
+#include <utility>
 
 namespace {
 
-// The span of the 32-bit tick counter, and a lead beyond which the grid cannot be in the same range
-// as the tick just read: no step is ever scheduled that far ahead or left that far behind.
-constexpr double TickRange = 4294967296.0;
-constexpr double WrapGuard = TickRange / 4.0;
+constexpr double FramesPerSecond = static_cast<double>(TickSource::FramesPerSecond);
+// The accelerando's rate is the tempo gained in ten seconds.
+constexpr double AccelerandoPeriod = 10.0 * FramesPerSecond;
 
 } // namespace
 
 CMetronome::CMetronome(TickSource& ticks, SoundOutput& sound)
     : ticks(ticks)
-    , sound(sound)
-    , track(std::make_unique<CTrackList>()) {}
+    , sound(sound) {}
+
+CTrackList& CMetronome::Track() {
+    Amend();
+    if (!committing) {
+        relayDue = true;
+    }
+    return heard.track;
+}
 
 void CMetronome::Enable(bool vData) {
+    Amend();
     enable = vData;
-    // Before the tick is read: a sleeping stream wakes first, so that the first step is timed on
-    // the clock that will play it.
-    sound.Playing(enable);
     if (enable) {
-        track->OnStart();
-        const int32_t now = ticks.GetTickCount();
-        tempoSetTick = now;
-        cycleStartTick = now;
-        inSilence = false;
-        nextBeatTime = now;
+        heard.track.OnStart();
+        // The first step sounds at the earliest frame the output can still play.
+        const auto start = static_cast<double>(sound.EarliestFrame(ticks.Frames()));
+        heard.tempoSetFrame = start;
+        heard.cycleStartFrame = start;
+        heard.inSilence = false;
+        heard.nextBeatFrame = start;
     }
+    Relay();
     events->EnableChange();
 }
 
 void CMetronome::BPM(int32_t vData) {
-    const int32_t clamped = vData < MinBpm ? MinBpm : (vData > MaxBpm ? MaxBpm : vData);
-    tempo = clamped;
-    tempoSetTick = ticks.GetTickCount();
-    if (accelerando) {
-        acelBaseBpm = RoundToInt32(tempo);
-        acelStartTick = ticks.GetTickCount();
-    }
-    // A tempo write restarts the pause cycle, so new tempo is always heard at once.
-    cycleStartTick = tempoSetTick;
-    inSilence = false;
+    Amend();
+    SetTempo(heard, vData, static_cast<double>(ticks.Frames()));
+    Relay();
     events->BpmChange();
 }
 
 int32_t CMetronome::BPM() const {
-    return static_cast<int32_t>(std::floor(tempo));
+    return static_cast<int32_t>(std::floor(heard.tempo));
 }
 
 int32_t CMetronome::BpmTime() {
-    return RoundToInt32(TicksBetween(tempoSetTick, ticks.GetTickCount()) / 1000.0);
+    const double frames = static_cast<double>(ticks.Frames()) - heard.tempoSetFrame;
+    return RoundToInt32(frames / FramesPerSecond);
 }
 
 void CMetronome::SoundSec(int32_t vData) {
     if (!pause || vData < 1) {
         return;
     }
+    Amend();
     soundSec = vData;
+    Relay();
     events->PauseChange();
 }
 
@@ -71,24 +75,30 @@ void CMetronome::PauseSec(int32_t vData) {
     if (!pause || vData < 1 || vData > 99) {
         return;
     }
+    Amend();
     pauseSec = vData;
+    Relay();
     events->PauseChange();
 }
 
 void CMetronome::Pause(bool vData) {
+    Amend();
     pause = vData;
-    cycleStartTick = ticks.GetTickCount();
-    inSilence = false;
+    heard.cycleStartFrame = static_cast<double>(ticks.Frames());
+    heard.inSilence = false;
+    Relay();
     events->PauseChange();
 }
 
 void CMetronome::AcelValue(double vData) {
+    Amend();
     acelValue = vData > MaxAcelValue ? MaxAcelValue : vData;
     if (acelValue < 0.01) {
         accelerando = false;
     }
-    acelBaseBpm = RoundToInt32(tempo);
-    acelStartTick = ticks.GetTickCount();
+    heard.acelBaseBpm = RoundToInt32(heard.tempo);
+    heard.acelStartFrame = static_cast<double>(ticks.Frames());
+    Relay();
     events->AccelerandoChange();
 }
 
@@ -98,142 +108,194 @@ void CMetronome::AccelerandoBegin(double acVal) {
 }
 
 void CMetronome::DisableAccelerando() {
+    Amend();
     accelerando = false;
+    Relay();
     events->AccelerandoChange();
 }
 
 double CMetronome::msBetweenBeat() const {
-    return StepLength::Milliseconds(tempo, track->CurDuration());
+    return StepLength::Milliseconds(heard.tempo, heard.track.CurDuration());
 }
 
 void CMetronome::Pulse() {
     // Without a tempo there is no step length; an engine whose tempo was never written waits
     // instead of dividing by zero.
-    if (!enable || tempo <= 0.0) {
+    if (!enable || heard.tempo <= 0.0) {
         return;
     }
-    const int32_t now = ticks.GetTickCount();
-    UpdatePauseCycle(now);
-    double lead = nextBeatTime - now;
-    if (lead > WrapGuard || lead < -WrapGuard) {
-        // The tick counter wrapped since the grid was laid: carry the grid over into the new
-        // range so that the beat goes on across the wrap.
-        lead = std::remainder(lead, TickRange);
-        nextBeatTime = now + lead;
+    const int64_t now = ticks.Frames();
+    CommitUntil(now + 1);
+    if (relayDue) {
+        Relay();
     }
-    if (lead > 0.0) {
-        return;
-    }
-    PlayDueStep(now);
+    LayAhead(now);
 }
 
-double CMetronome::NextDueTick() const {
-    // The pause cycle turns at its own boundaries, between steps too: the owner wakes for those as
-    // well, so that a silence starts and ends exactly where it would under a loop that never
-    // sleeps. Without the cycle its state is never heard, and only the steps matter.
-    if (!pause) {
-        return nextBeatTime;
+int64_t CMetronome::NextWakeFrame() const {
+    if (!enable) {
+        return std::numeric_limits<int64_t>::max();
     }
-    const int32_t sinceCycle = (inSilence ? soundSec + pauseSec : soundSec) * 1000 + 1;
-    const double base = std::floor(nextBeatTime);
-    const auto turnTick = static_cast<int32_t>(static_cast<uint32_t>(cycleStartTick) +
-                                               static_cast<uint32_t>(sinceCycle));
-    const double turn = base + TicksBetween(static_cast<int32_t>(base), turnTick);
-    return turn < nextBeatTime ? turn : nextBeatTime;
+    const auto layFrom = static_cast<int64_t>(std::floor(laid.nextBeatFrame)) - Horizon;
+    if (laidCount == 0) {
+        return layFrom;
+    }
+    return std::min(laidSteps[laidFirst].frame, layFrom);
 }
 
-void CMetronome::UpdatePauseCycle(int32_t now) {
-    const int32_t inCycle = TicksBetween(cycleStartTick, now);
-    if (inCycle > (soundSec + pauseSec) * 1000) {
-        cycleStartTick = now;
-        inSilence = false;
-    } else if (inCycle > soundSec * 1000) {
-        inSilence = true;
+// Before a command changes the heard course, the steps that will be heard whatever it does are
+// made heard: a command acts from the first step it can still change.
+void CMetronome::Amend() {
+    if (enable && !committing) {
+        CommitUntil(sound.EarliestFrame(ticks.Frames()));
     }
 }
 
-void CMetronome::PlayDueStep(int32_t now) {
-    // The sample is placed at the step's own due time, not at the moment this call got round to it.
-    const double dueTick = nextBeatTime;
-    track->StepForward();
-    events->Step();
-    ApplyTempoFactor();
-    const std::string& symbol = track->CurSound();
-    const int sample = RhythmSounds::SampleIndex(symbol);
-    if (sample >= 0) {
-        const std::string_view file = RhythmSounds::Files[static_cast<std::size_t>(sample)];
-        if (RhythmSounds::IsMainBeat(symbol)) {
-            PlayMainBeat(file, dueTick);
-        } else {
-            PlaySubdivision(file, dueTick);
+// The steps laid on the old course are withdrawn and laid again from the heard one.
+void CMetronome::Relay() {
+    relayDue = false;
+    const int64_t now = ticks.Frames();
+    if (laidCount > 0) {
+        sound.Withdraw(laidSteps[laidFirst].frame);
+    }
+    laidCount = 0;
+    laid = heard;
+    if (enable && heard.tempo > 0.0) {
+        LayAhead(now);
+    }
+}
+
+void CMetronome::CommitUntil(int64_t frame) {
+    committing = true;
+    while (laidCount > 0 && laidSteps[laidFirst].frame < frame) {
+        const LaidStep step = laidSteps[laidFirst];
+        laidFirst = (laidFirst + 1) % MaxLaid;
+        --laidCount;
+        RunStep(heard, step.at, true);
+    }
+    committing = false;
+}
+
+void CMetronome::LayAhead(int64_t now) {
+    const auto earliest = static_cast<double>(sound.EarliestFrame(now));
+    const auto until = static_cast<double>(now + Horizon);
+    while (laidCount < MaxLaid && laid.nextBeatFrame < until) {
+        // A step that can no longer be laid on its frame plays at once; the grid then skips the
+        // steps missed meanwhile instead of playing them in a burst.
+        const double at = std::max(laid.nextBeatFrame, earliest);
+        const int sample = RunStep(laid, at, false);
+        const int64_t frame = std::llround(at);
+        if (sample >= 0) {
+            sound.PlaySample(RhythmSounds::Files[static_cast<std::size_t>(sample)], frame);
         }
-    }
-    ScheduleNextStep(now);
-}
-
-void CMetronome::ApplyTempoFactor() {
-    const double factor = track->TempoChange();
-    if (factor != 0.0 && factor != 1.0) {
-        // The factor scales the whole tempo as shown, not the fraction a running accelerando added.
-        BPM(RoundToInt32(BPM() * factor));
+        laidSteps[(laidFirst + laidCount) % MaxLaid] = {frame, at};
+        ++laidCount;
     }
 }
 
-void CMetronome::PlayMainBeat(std::string_view sample, double dueTick) {
-    if (CycleSounding()) {
-        sound.PlaySample(sample, dueTick);
+// One step of the rhythm on a course, computed for the frame `at`; the events are raised only
+// when the step is heard. Returns the sample to play, or -1.
+int CMetronome::RunStep(Course& course, double at, bool raise) {
+    UpdatePauseCycle(course, at);
+    course.track.StepForward();
+    if (raise) {
+        events->Step();
     }
-    double dlit = BeatSpan();
-    events->Click(dlit);
-    if (StepAccelerando()) {
+    ApplyTempoFactor(course, at, raise);
+    const std::string& symbol = course.track.CurSound();
+    const int sample = RhythmSounds::SampleIndex(symbol);
+    const bool sounding = sample >= 0 && !(pause && course.inSilence);
+    if (RhythmSounds::IsMainBeat(symbol)) {
+        double dlit = BeatSpan(course.track);
+        if (raise) {
+            events->Click(dlit);
+        }
+        if (StepAccelerando(course, at) && raise) {
+            events->BpmChange();
+        }
+    } else if (sample >= 0) {
+        // The display catches up with the tempo on the next main beat.
+        StepAccelerando(course, at);
+    }
+    ScheduleNextStep(course, at);
+    return sounding ? sample : -1;
+}
+
+// The cycle turns at its boundaries, whether or not a step falls on them: a silence starts and
+// ends where it would under a loop that looked at every moment.
+void CMetronome::UpdatePauseCycle(Course& course, double at) const {
+    const double cycle = (soundSec + pauseSec) * FramesPerSecond;
+    if (at > course.cycleStartFrame + cycle) {
+        course.cycleStartFrame += std::floor((at - course.cycleStartFrame) / cycle) * cycle;
+        course.inSilence = false;
+    }
+    if (at > course.cycleStartFrame + soundSec * FramesPerSecond) {
+        course.inSilence = true;
+    }
+}
+
+void CMetronome::SetTempo(Course& course, int32_t bpm, double at) const {
+    const int32_t clamped = bpm < MinBpm ? MinBpm : (bpm > MaxBpm ? MaxBpm : bpm);
+    course.tempo = clamped;
+    course.tempoSetFrame = at;
+    if (accelerando) {
+        course.acelBaseBpm = RoundToInt32(course.tempo);
+        course.acelStartFrame = at;
+    }
+    // A tempo write restarts the pause cycle, so a new tempo is always heard at once.
+    course.cycleStartFrame = at;
+    course.inSilence = false;
+}
+
+void CMetronome::ApplyTempoFactor(Course& course, double at, bool raise) {
+    const double factor = course.track.TempoChange();
+    if (factor == 0.0 || factor == 1.0) {
+        return;
+    }
+    // The factor scales the whole tempo as shown, not the fraction a running accelerando added.
+    const auto shown = static_cast<int32_t>(std::floor(course.tempo));
+    SetTempo(course, RoundToInt32(shown * factor), at);
+    if (raise) {
         events->BpmChange();
     }
 }
 
-void CMetronome::PlaySubdivision(std::string_view sample, double dueTick) {
-    if (CycleSounding()) {
-        sound.PlaySample(sample, dueTick);
-    }
-    // The display catches up with the tempo on the next main beat.
-    StepAccelerando();
-}
-
-bool CMetronome::StepAccelerando() {
-    if (!accelerando || tempo >= static_cast<double>(MaxBpm)) {
+bool CMetronome::StepAccelerando(Course& course, double at) const {
+    if (!accelerando || course.tempo >= static_cast<double>(MaxBpm)) {
         return false;
     }
-    const int32_t elapsed = TicksBetween(acelStartTick, ticks.GetTickCount());
-    tempo = elapsed * acelValue / 10000.0 + acelBaseBpm;
+    course.tempo = (at - course.acelStartFrame) * acelValue / AccelerandoPeriod + course.acelBaseBpm;
     return true;
 }
 
-double CMetronome::BeatSpan() {
+double CMetronome::BeatSpan(CTrackList& track) {
     // Bounded so that a main beat with no further main beat after it (an endless group of
     // subdivisions) cannot hang the engine; the span is then what was gathered so far.
-    track->Push();
+    track.Push();
     double sum = 0.0;
     for (int steps = 0; steps < LookAheadLimit; ++steps) {
-        sum += 1.0 / track->CurDuration();
-        track->StepForward();
-        if (RhythmSounds::IsMainBeat(track->CurSound())) {
+        sum += 1.0 / track.CurDuration();
+        track.StepForward();
+        if (RhythmSounds::IsMainBeat(track.CurSound())) {
             break;
         }
     }
-    track->Pop();
+    track.Pop();
     return sum;
 }
 
-void CMetronome::ScheduleNextStep(int32_t now) {
-    const double step = msBetweenBeat();
-    nextBeatTime += step;
-    const double behind = now - nextBeatTime;
+void CMetronome::ScheduleNextStep(Course& course, double at) {
+    const double step = StepLength::Samples(course.tempo, course.track.CurDuration(),
+                                            static_cast<int32_t>(TickSource::FramesPerSecond));
+    course.nextBeatFrame += step;
+    const double behind = at - course.nextBeatFrame;
     if (behind > step) {
         // After a long stall, jump most of the way at once instead of adding one step at a time;
         // the additions below still land on the same grid of whole steps.
-        nextBeatTime += std::floor(behind / step - 1.0) * step;
+        course.nextBeatFrame += std::floor(behind / step - 1.0) * step;
     }
-    while (nextBeatTime < now) {
-        nextBeatTime += step;
+    while (course.nextBeatFrame < at) {
+        course.nextBeatFrame += step;
     }
 }
 
@@ -253,7 +315,7 @@ WaveOutcome CMetronome::ExportWave(const std::string& FileName) {
     Wave->OnProgress([this](int32_t& percent) { Wave_Progress(percent); });
     // The renderer parses its own copy, so it starts at the rhythm's beginning and the beat's
     // cursor is never touched.
-    Wave->Track().Rhithm(track->Rhithm());
+    Wave->Track().Rhithm(heard.track.Rhithm());
     const int32_t bpm = BPM();
     return Wave->MakeFile(FileName, bpm);
 }

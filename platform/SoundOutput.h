@@ -1,19 +1,20 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
-// Asynchronous one-voice sample playback. A request names a sample by its bare file name
-// ("boom.wav") and carries the tick at which its step was due, so that the output can place the
-// sample exactly on the rhythm's grid however late the request arrives. Starting a sample cuts off
-// the one still sounding; the call returns at once.
+// One-voice sample playback on the beat's frames. A sample is laid at the frame at which it must
+// start, ahead of time; starting a sample cuts off the one still sounding. Samples laid ahead can
+// be withdrawn until they start. Every call returns at once.
 class SoundOutput {
 public:
     virtual ~SoundOutput() = default;
-    virtual void PlaySample(std::string_view fileName, double dueTick) = 0;
-    // The beat starts or stops. While it plays, the output keeps its stream running so that every
-    // click of the grid lands on the same frame clock; stopped, it may let the stream sleep.
-    virtual void Playing(bool on) { (void)on; }
-    // Milliseconds from a step's due tick until its sample is heard: what the display waits
-    // before it shows the step.
-    virtual double PlayDelayMs() const { return 0.0; }
+    // Lays the sample named by its bare file name ("boom.wav") at `frame` of the tick source.
+    virtual void PlaySample(std::string_view fileName, int64_t frame) = 0;
+    // Withdraws every sample laid at `frame` or later that has not started; a sample already
+    // sounding plays to its end.
+    virtual void Withdraw(int64_t frame) { (void)frame; }
+    // The earliest frame at which a sample laid now still starts on its frame: before it, what the
+    // output holds is on its way to the speaker and can no longer change.
+    virtual int64_t EarliestFrame(int64_t now) const { return now; }
 };

@@ -25,11 +25,6 @@ constexpr Colour DrawingColour{0, 0, 0};
 // Frames of a screen whose rate is unknown.
 constexpr double FallbackRefreshRate = 60.0;
 
-// A play time on the wrapping 32-bit tick counter, to the nearest millisecond.
-int32_t WholeTick(double tick) {
-    return static_cast<int32_t>(static_cast<uint32_t>(std::llround(tick)));
-}
-
 // The rhythm strip: the symbol being played stands in its eighth column.
 constexpr std::size_t StripLead = 8;
 constexpr std::size_t StripTail = 26;
@@ -68,8 +63,7 @@ BeatDisplay::BeatDisplay(TickSource& ticks, const QColor& background, QWidget* p
     , lbInfo(this)
     , Label1(this)
     , lbRhithm(this)
-    , ticks(ticks)
-    , showTimer(ticks, [this] { DisplayDue(); }) {
+    , ticks(ticks) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
     if (parent != nullptr) {
@@ -88,39 +82,8 @@ BeatDisplay::BeatDisplay(TickSource& ticks, const QColor& background, QWidget* p
     QObject::connect(&frames, &QTimer::timeout, this, [this] { DrawBall(); });
 }
 
-void BeatDisplay::ShowAt(double playTick, std::function<void()> change) {
-    // A step heard already (an output without delay) shows at once, unless an earlier one waits.
-    if (pending.empty() && TickTimer::Until(playTick, ticks.PreciseTicks()) <= 0) {
-        change();
-        return;
-    }
-    pending.push_back({playTick, std::move(change)});
-    if (pending.size() == 1) {
-        showTimer.ArmAt(playTick);
-    }
-}
-
-void BeatDisplay::DisplayDue() {
-    while (!pending.empty() &&
-           TickTimer::Until(pending.front().PlayTick, ticks.PreciseTicks()) <= 0) {
-        const std::function<void()> change = std::move(pending.front().Change);
-        pending.pop_front();
-        change();
-    }
-    if (pending.empty()) {
-        showTimer.Disarm();
-    } else {
-        showTimer.ArmAt(pending.front().PlayTick);
-    }
-}
-
-void BeatDisplay::DropPending() {
-    pending.clear();
-    showTimer.Disarm();
-}
-
-void BeatDisplay::StartSwing(double playTick, int32_t length) {
-    SwingStartTick = WholeTick(playTick);
+void BeatDisplay::StartSwing(int32_t length) {
+    SwingStartTick = ticks.GetTickCount();
     SwingLength = length;
 }
 
@@ -169,7 +132,7 @@ void BeatDisplay::DrawBall() {
     double h = 0;
     // Before the first main beat there is no swing to follow: the ball rests on the floor.
     if (SwingLength > 0) {
-        const int32_t t = TicksBetween(SwingStartTick, ticks.GetTickCount());
+        const auto t = static_cast<double>(ticks.GetTickCount() - SwingStartTick);
         const double p = 2.0 / SwingLength * t;
         h = (1 - (p - 1) * (p - 1)) * SwingLength * 0.025;
     }

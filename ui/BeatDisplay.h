@@ -2,7 +2,6 @@
 
 #include "QtSurface.h"
 #include "TickSource.h"
-#include "TickTimer.h"
 
 #include <QImage>
 #include <QLabel>
@@ -11,8 +10,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
-#include <deque>
-#include <functional>
 #include <string>
 
 class QPaintEvent;
@@ -21,10 +18,7 @@ class QPaintEvent;
 // box, and the strip of the rhythm text with its marker and the caption. It lies over the whole
 // client area below every other control, in the window's own coordinates, and lets the mouse
 // through to the window.
-//
-// The engine schedules a step a little before it is heard. What the step changes on screen is
-// handed in with its play time and shown when that time comes, so that the picture moves with the
-// click, not ahead of it.
+// The engine reports a step when it is heard, so the picture moves with the click.
 class BeatDisplay final : public QWidget {
 public:
     // A line with two settable end points.
@@ -50,17 +44,8 @@ public:
 
     BeatDisplay(TickSource& ticks, const QColor& background, QWidget* parent);
 
-    // Shows the change once the tick source reaches playTick; changes come in the order of their
-    // play times and several that are due together are shown together.
-    void ShowAt(double playTick, std::function<void()> change);
-    // Shows every change whose time has come, then sleeps until the next one.
-    void DisplayDue();
-    // Forgets the changes not yet shown (the beat was switched off).
-    void DropPending();
-    const TickTimer& ShowTimer() const { return showTimer; }
-
-    // A main beat heard at playTick, the next one expected length milliseconds later.
-    void StartSwing(double playTick, int32_t length);
+    // A main beat heard now, the next one expected length milliseconds later.
+    void StartSwing(int32_t length);
     // The rod to the right or the left side.
     void SwingPendulum(bool right);
     void ShowStrip(const QString& strip, const QString& info);
@@ -78,7 +63,8 @@ public:
     // the window lays this display and its controls out larger first.
     void Scale(double factor);
 
-    int32_t SwingStartTick = 0;
+    // The millisecond of the beat's time at which the last main beat was heard.
+    int64_t SwingStartTick = 0;
     int32_t SwingLength = 0;
 
     // Controls, in creation order.
@@ -94,11 +80,6 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    struct PendingChange {
-        double PlayTick;
-        std::function<void()> Change;
-    };
-
     void PlacePendulum(QPoint rodEnd);
     QRect PendulumBounds() const;
     // Repaints the part of the display that shows the given area of the window's layout.
@@ -106,8 +87,6 @@ private:
     int FrameInterval() const;
 
     TickSource& ticks;
-    std::deque<PendingChange> pending;
-    TickTimer showTimer;
     QTimer frames;
     double scale = 1.0;
 };

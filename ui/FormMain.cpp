@@ -245,7 +245,8 @@ public:
         if (--form.commandDepth > 0) {
             return;
         }
-        form.ArmBeatTimer();
+        // What the command changed is laid ahead at once.
+        form.BeatDue();
         if (form.pendingClose) {
             QMetaObject::invokeMethod(
                 &form, [&closing = form] { closing.ClosePending(); }, Qt::QueuedConnection);
@@ -262,9 +263,7 @@ void FormMain::BeatDue() {
     if (!Metron || commandDepth > 0) {
         return;
     }
-    pulsing = true;
     Guarded([this] { Metron->Pulse(); });
-    pulsing = false;
     ArmBeatTimer();
 }
 
@@ -273,12 +272,7 @@ void FormMain::ArmBeatTimer() {
         beatTimer.Disarm();
         return;
     }
-    // Pulse compares whole ticks, so the step is due at the first whole tick on or after it.
-    beatTimer.ArmAt(std::ceil(Metron->NextDueTick()));
-}
-
-double FormMain::PlayTick() const {
-    return Metron->NextBeatTime() + services.Sound.PlayDelayMs();
+    beatTimer.ArmAt(Metron->NextWakeFrame());
 }
 
 void FormMain::AnimateBall() {
@@ -402,7 +396,6 @@ void FormMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
 void FormMain::Form_Unload(int16_t& Cancel) {
     (void)Cancel;
     beatTimer.Disarm();
-    Display.DropPending();
     Display.Animate(false);
     if (Volume) {
         Volume->MikrofonMute(true);
@@ -444,18 +437,16 @@ void FormMain::Form_KeyDown(int32_t KeyCode, int32_t Shift) {
     if (ExportBusy || !Metron) {
         return;
     }
-    const int32_t now = services.Ticks.GetTickCount();
+    // The wall clock, which never stands still while the sound device's frames wait for a report.
+    const int64_t now = services.Ticks.SteadyMs();
     bool DoubleKey = false;
-    // The interval counts forward on the wrapping tick counter, so a wrap between two presses is
-    // just another interval.
-    const auto elapsed = static_cast<uint32_t>(TicksBetween(KeyState.LastKeyTime, now));
-    if (KeyCode == KeyState.LastKey && elapsed < RepeatInterval) {
+    if (KeyCode == KeyState.LastKey && now - KeyState.LastKeyTime < RepeatInterval) {
         DoubleKey = true;
         ++KeyState.PressCount;
     } else {
         KeyState.PressCount = 1;
     }
-    KeyState.LastKeyTime = services.Ticks.GetTickCount();
+    KeyState.LastKeyTime = now;
     if (const KeyBinding* key = KeyTable::Find(KeyCode, Shift, KeyState.PressCount)) {
         const CommandScope command(*this);
         RunKeyCommand(*key, DoubleKey);
@@ -683,48 +674,25 @@ void FormMain::ShowDisplayMode(int32_t mode) {
     AnimateBall();
 }
 
-// What the events of a step change on screen shows when the step is heard; what a key changes
-// shows at once.
+// The engine raises a step's events when the step is heard, so each shows at once.
 void FormMain::Metron_BpmChange() {
-    const QString tempo = QString::number(Metron->BPM());
-    if (!pulsing) {
-        ++tempoWrites;
-        lbBPM.setText(tempo);
-        ArmBeatTimer();
-        return;
-    }
-    // A tempo set by a key while the step is on its way stays.
-    Display.ShowAt(PlayTick(), [this, tempo, writes = tempoWrites] {
-        if (writes == tempoWrites) {
-            lbBPM.setText(tempo);
-        }
-    });
+    lbBPM.setText(QString::number(Metron->BPM()));
 }
 
 void FormMain::Metron_Click(double& Dlit) {
-    const int32_t length = RoundToInt32(60000.0 / Metron->BPM() * 4 * Dlit);
-    const bool swing = DisplayMode == 0;
-    if (swing) {
+    Display.StartSwing(RoundToInt32(60000.0 / Metron->BPM() * 4 * Dlit));
+    if (DisplayMode == 0) {
         ++KeyState.SwingCount;
+        Display.SwingPendulum(KeyState.SwingCount % 2 != 0);
     }
-    const bool right = KeyState.SwingCount % 2 != 0;
     const int32_t t = Metron->BpmTime();
-    const QString time = QStringLiteral("%1 : %2").arg(t / 60).arg(t % 60, 2, 10, QLatin1Char('0'));
-    const double playTick = PlayTick();
-    Display.ShowAt(playTick, [this, playTick, length, swing, right, time] {
-        Display.StartSwing(playTick, length);
-        if (swing) {
-            Display.SwingPendulum(right);
-        }
-        lbTime.setText(time);
-    });
+    lbTime.setText(QStringLiteral("%1 : %2").arg(t / 60).arg(t % 60, 2, 10, QLatin1Char('0')));
 }
 
 void FormMain::Metron_Step() {
-    const CTrackList& track = Metron->Track();
-    const QString strip = BeatDisplay::RhythmStrip(track.Rhithm(), track.CurPos());
-    const QString info = QString::fromStdString(track.CurInfo());
-    Display.ShowAt(PlayTick(), [this, strip, info] { Display.ShowStrip(strip, info); });
+    const CTrackList& track = std::as_const(*Metron).Track();
+    Display.ShowStrip(BeatDisplay::RhythmStrip(track.Rhithm(), track.CurPos()),
+                      QString::fromStdString(track.CurInfo()));
 }
 
 void FormMain::Metron_PauseChange() {
@@ -733,8 +701,6 @@ void FormMain::Metron_PauseChange() {
     lbPau1.setVisible(pause);
     lbPau2.setVisible(pause);
     lbPause.setText(QString::number(Metron->PauseSec()));
-    // The cycle's turns are times the engine must be woken for.
-    ArmBeatTimer();
 }
 
 void FormMain::Metron_AccelerandoChange() {
@@ -749,7 +715,6 @@ void FormMain::Metron_AccelerandoChange() {
 
 void FormMain::Metron_EnableChange() {
     if (!Metron->Enable()) {
-        Display.DropPending();
         lbTime.clear();
         Display.ClearStrip();
     }

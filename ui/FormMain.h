@@ -12,7 +12,7 @@
 #include "TapTempo.h"
 #include "TempoMemoryCommands.h"
 #include "TempoMemoryState.h"
-#include "TickTimer.h"
+#include "FrameTimer.h"
 #include "WaveExportCommand.h"
 #include "WindowZoom.h"
 #include "cVolume.h"
@@ -44,9 +44,9 @@ class QPaintEvent;
 // bouncing ball), and closes only when no export is running, leaving the microphone muted and the
 // practice time stored.
 //
-// The window sleeps in the event loop until something is due: the engine's next step (a precise
-// timer at the engine's next due tick), a change of the beat display at its play time, a frame of
-// the moving ball, the clock's timer, or input. Tests call the timers' handlers themselves.
+// The window sleeps in the event loop until something is due: the engine's next wake (a step is
+// heard, or the next one comes within the engine's horizon), a frame of the moving ball, the
+// clock's timer, or input. Tests call the timers' handlers themselves.
 class FormMain final : public QWidget, private CMetronomeEvents {
 public:
     // Why a close was asked for, as Form_QueryUnload is told.
@@ -62,7 +62,8 @@ public:
         int32_t SavedTempo = 0;
         int32_t LastKey = 0;
         int32_t PressCount = 0;
-        int32_t LastKeyTime = 0;
+        // Milliseconds of the wall clock.
+        int64_t LastKeyTime = 0;
         std::string SavedRhythm;
         std::string RecalledRhythm;
         int32_t SwingCount = 0;
@@ -71,11 +72,10 @@ public:
     FormMain(PlatformServices& services, TempoMemoryState& values, QWidget* parent = nullptr);
     ~FormMain() override;
 
-    // The engine's next due tick has come: Pulse, then sleep until the following one. Nothing
-    // happens while a command runs; a fault that escapes the engine ends the program as a close
-    // would.
+    // The engine's next wake has come: Pulse, then sleep until the following one. Nothing happens
+    // while a command runs; a fault that escapes the engine ends the program as a close would.
     void BeatDue();
-    const TickTimer& BeatTimer() const { return beatTimer; }
+    const FrameTimer& BeatTimer() const { return beatTimer; }
 
     // Closes the window as the close box does, for the given reason. While a command runs the
     // close waits until it has returned, and a modal dialog still open is dismissed first, so
@@ -111,7 +111,7 @@ public:
     frmListTmps* ListTmps() const { return listTmps.get(); }
 
     // Quick repeats of one key come within this many milliseconds of each other.
-    static constexpr uint32_t RepeatInterval = 800;
+    static constexpr int64_t RepeatInterval = 800;
 
     // The size of a font given in points, in pixels of a 96-dpi screen: the window is laid out in
     // such pixels, and a high-density screen scales the whole of it evenly.
@@ -204,8 +204,6 @@ private:
     void CreateMenu();
     void ApplyZoom(int32_t percent);
 
-    // Where the step being scheduled is heard: its due tick plus the output's delay.
-    double PlayTick() const;
     void ArmBeatTimer();
     void AnimateBall();
     void DeliverDuringExport();
@@ -218,10 +216,7 @@ private:
 
     PlatformServices& services;
     TempoMemoryState& values;
-    TickTimer beatTimer;
-    // True while Pulse runs: what the engine changes then belongs to the step being scheduled.
-    bool pulsing = false;
-    int32_t tempoWrites = 0;
+    FrameTimer beatTimer;
     int commandDepth = 0;
     std::chrono::steady_clock::time_point nextExportDelivery;
     std::optional<UnloadMode> pendingClose;

@@ -8,9 +8,9 @@ TapTempo::TapTempo(TickSource& ticks)
     : ticks(ticks) {}
 
 std::optional<int32_t> TapTempo::Tap() {
-    const int32_t now = ticks.GetTickCount();
-    // The interval counts forward on the wrapping tick counter, as a key's repeat does.
-    const int32_t interval = TicksBetween(lastTap, now);
+    // The wall clock, as a key's repeat reads it.
+    const int64_t now = ticks.SteadyMs();
+    const int64_t interval = now - lastTap;
     lastTap = now;
     if (!inSeries || interval > LongestInterval || interval <= 0) {
         inSeries = true;
@@ -18,7 +18,7 @@ std::optional<int32_t> TapTempo::Tap() {
         next = 0;
         return std::nullopt;
     }
-    intervals[next] = interval;
+    intervals[next] = static_cast<int32_t>(interval);
     next = (next + 1) % Intervals;
     count = count < Intervals ? count + 1 : Intervals;
     const auto last = intervals.begin() + static_cast<std::ptrdiff_t>(count);

@@ -27,6 +27,6 @@ private:
     std::array<int32_t, Intervals> intervals{};
     std::size_t count = 0; // intervals of the series so far, at most Intervals
     std::size_t next = 0;  // where the next interval goes
-    int32_t lastTap = 0;
+    int64_t lastTap = 0;
     bool inSeries = false;
 };
