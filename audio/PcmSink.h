@@ -23,8 +23,8 @@ public:
 class PcmSink {
 public:
     // What lies this close after the play position is taken to be on its way to the speaker
-    // (3 ms): it is never written again.
-    static constexpr int64_t FixedFrames = 132;
+    // (4 ms, a little more than the device's latency): it is never written again.
+    static constexpr int64_t FixedFrames = 176;
 
     virtual ~PcmSink() = default;
     virtual void Start(PcmSource& source) = 0;

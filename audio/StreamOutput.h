@@ -17,10 +17,11 @@
 // the clock runs on the steady clock.
 class StreamOutput final : public SoundOutput, private PcmSource {
 public:
-    // What the stream keeps in flight (200 ms), and the frames it asks for at a time (50 ms): it
-    // wakes twenty times a second.
+    // What the stream keeps in flight (200 ms), and the frames it asks for at a time (98.5 ms): it
+    // wakes about ten times a second. The sound server gives its device a latency of what is in
+    // flight less two requests (3 ms): only what the device has taken is beyond a change.
     static constexpr int32_t StreamFrames = 8820;
-    static constexpr int32_t RequestFrames = 2205;
+    static constexpr int32_t RequestFrames = 4344;
     // A sample laid now starts on its frame if the frame is at least this far ahead (5 ms): the
     // stream's thread takes the request and writes before the play position gets there.
     static constexpr int64_t LeadFrames = 220;

@@ -136,7 +136,8 @@ int64_t CMetronome::NextWakeFrame() const {
     if (!enable) {
         return std::numeric_limits<int64_t>::max();
     }
-    const auto layFrom = static_cast<int64_t>(std::floor(laid.nextBeatFrame)) - Horizon;
+    // The first frame at which the next step lies within the horizon.
+    const auto layFrom = static_cast<int64_t>(std::floor(laid.nextBeatFrame)) - Horizon + 1;
     if (laidCount == 0) {
         return layFrom;
     }
@@ -264,7 +265,8 @@ bool CMetronome::StepAccelerando(Course& course, double at) const {
     if (!accelerando || course.tempo >= static_cast<double>(MaxBpm)) {
         return false;
     }
-    course.tempo = (at - course.acelStartFrame) * acelValue / AccelerandoPeriod + course.acelBaseBpm;
+    course.tempo =
+        (at - course.acelStartFrame) * acelValue / AccelerandoPeriod + course.acelBaseBpm;
     return true;
 }
 
@@ -294,7 +296,9 @@ void CMetronome::ScheduleNextStep(Course& course, double at) {
         // the additions below still land on the same grid of whole steps.
         course.nextBeatFrame += std::floor(behind / step - 1.0) * step;
     }
-    while (course.nextBeatFrame < at) {
+    // A late step that happens to fall on the grid again must not be followed by a second click
+    // on the same frame: the next step lies after it.
+    while (course.nextBeatFrame <= at) {
         course.nextBeatFrame += step;
     }
 }

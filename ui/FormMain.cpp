@@ -440,7 +440,8 @@ void FormMain::Form_KeyDown(int32_t KeyCode, int32_t Shift) {
     // The wall clock, which never stands still while the sound device's frames wait for a report.
     const int64_t now = services.Ticks.SteadyMs();
     bool DoubleKey = false;
-    if (KeyCode == KeyState.LastKey && now - KeyState.LastKeyTime < RepeatInterval) {
+    const int64_t elapsed = now - KeyState.LastKeyTime;
+    if (KeyCode == KeyState.LastKey && elapsed >= 0 && elapsed < RepeatInterval) {
         DoubleKey = true;
         ++KeyState.PressCount;
     } else {

@@ -1,6 +1,7 @@
 // The one voice that plays samples into the stream, each from its own frame.
 #include "SamplePlayer.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -15,28 +16,31 @@ std::vector<int16_t> Ramp(int16_t first, int16_t step) {
     return words;
 }
 
-// A request whose frame has passed starts with the next buffer, from its first word, and counts as
-// late; one due inside a buffer starts on its frame. One voice: the new sample cuts off the one
-// still sounding, which fades out within a few frames so that the cut does not click, and a sample
-// plays to its end and no further. Every channel carries the same word.
-TEST(SamplePlayer, EachSampleStartsOnItsFrameAndCutsOffTheOneBefore) {
-    SamplePlayer player(SampleBank({{"boom.wav", Ramp(1000, 1)}, {"snare.wav", Ramp(-2000, -1)}}));
+// Frames 0 to 999, rendered in buffers of 100, every channel checked to carry the same word.
+std::vector<int16_t> RenderAll(const SamplePlayer& player) {
     std::vector<int16_t> heard;
-    const auto render = [&] {
+    for (int64_t from = 0; from < 1000; from += 100) {
         std::vector<int16_t> buffer(2 * 100, -1);
-        player.Render(buffer, 2);
+        player.Render(from, buffer, 2);
         for (std::size_t at = 0; at < buffer.size(); at += 2) {
             heard.push_back(buffer[at]);
-            ASSERT_EQ(buffer[at + 1], buffer[at]);
+            EXPECT_EQ(buffer[at + 1], buffer[at]);
         }
-    };
-    render();
+    }
+    return heard;
+}
+
+// A sample laid before the frames written for good starts right after them, and counts as late;
+// one laid later starts on its frame. One voice: the new sample cuts off the one still sounding,
+// which fades out within a few frames so that the cut does not click, and a sample plays to its
+// end and no further.
+TEST(SamplePlayer, EachSampleStartsOnItsFrameAndCutsOffTheOneBefore) {
+    SamplePlayer player(SampleBank({{"boom.wav", Ramp(1000, 1)}, {"snare.wav", Ramp(-2000, -1)}}));
     player.PlaySample("boom.wav", 30);
     player.PlaySample("snare.wav", 250);
-    while (heard.size() < 1000) {
-        render();
-    }
+    EXPECT_EQ(player.TakeRequests(100), 100);
     EXPECT_EQ(player.LateStarts(), 1);
+    const std::vector<int16_t> heard = RenderAll(player);
     EXPECT_EQ(heard[99], 0);
     EXPECT_EQ(heard[100], 1000);
     constexpr int32_t Fade = SamplePlayer::FadeFrames;
@@ -47,6 +51,30 @@ TEST(SamplePlayer, EachSampleStartsOnItsFrameAndCutsOffTheOneBefore) {
     EXPECT_EQ(heard[250 + Fade], -2000 - Fade);
     EXPECT_EQ(heard[250 + 299], -2299);
     EXPECT_EQ(heard[250 + 300], 0);
+}
+
+// A withdrawal takes back the samples from its frame on, but not one that has started; the
+// stream is told from which frame its sound changed, and the stretch rendered again holds what is
+// left. Samples that can no longer sound are forgotten, and what is rendered later stays the same.
+TEST(SamplePlayer, WithdrawnSamplesAreGoneFromWhatIsRenderedAgain) {
+    SamplePlayer player(SampleBank({{"boom.wav", Ramp(1000, 1)}, {"snare.wav", Ramp(-2000, -1)}}));
+    for (const int64_t frame : {100, 400, 700}) {
+        player.PlaySample("boom.wav", frame);
+    }
+    player.PlaySample("snare.wav", 800);
+    EXPECT_EQ(player.TakeRequests(0), 100);
+    EXPECT_EQ(player.TakeRequests(0), SamplePlayer::NoChange);
+    player.Withdraw(350);
+    EXPECT_EQ(player.TakeRequests(500), 700) << "the boom at 400 has started";
+    player.PlaySample("snare.wav", 850);
+    EXPECT_EQ(player.TakeRequests(500), 850);
+    const std::vector<int16_t> heard = RenderAll(player);
+    EXPECT_EQ(heard[450], 1050);
+    EXPECT_EQ(heard[750], 0);
+    EXPECT_EQ(heard[950], -2100);
+    player.Forget(900);
+    const std::vector<int16_t> later = RenderAll(player);
+    EXPECT_TRUE(std::equal(later.begin() + 900, later.end(), heard.begin() + 900));
 }
 
 } // namespace

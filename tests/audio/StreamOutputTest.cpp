@@ -7,7 +7,8 @@
 
 namespace {
 
-// A stream that the test pulls one buffer at a time, keeping what it was given.
+// A stream that the test pulls by hand, keeping what it holds and writing again what changed, as
+// the real streams do. Nothing of it has been played.
 class PulledSink final : public PcmSink {
 public:
     void Start(PcmSource& pulled) override { source = &pulled; }
@@ -15,19 +16,20 @@ public:
     bool Failed() const override { return false; }
     int64_t Underruns() const override { return 0; }
 
-    // Pulls a buffer as a stream with 800 frames in flight does; false once the source lets the
-    // stream sleep.
-    bool Pull() {
-        source->Heard(static_cast<int64_t>(heard.size()) - 800);
-        std::vector<int16_t> buffer(StreamOutput::BufferFrames);
-        const bool goOn = source->Fill(buffer, 1);
-        heard.insert(heard.end(), buffer.begin(), buffer.end());
-        return goOn;
+    void Pull(int64_t frames) {
+        source->Heard(0);
+        const int64_t changed = std::max<int64_t>(source->TakeChanges(FixedFrames), FixedFrames);
+        const auto end = static_cast<int64_t>(held.size());
+        if (changed < end) {
+            source->Render(changed, std::span(held).subspan(static_cast<std::size_t>(changed)), 1);
+        }
+        held.resize(static_cast<std::size_t>(end + frames));
+        source->Render(end, std::span(held).subspan(static_cast<std::size_t>(end)), 1);
     }
     std::vector<int64_t> Onsets() const {
         std::vector<int64_t> onsets;
-        for (std::size_t f = 1; f < heard.size(); ++f) {
-            if (heard[f] != 0 && heard[f - 1] == 0) {
+        for (std::size_t f = 1; f < held.size(); ++f) {
+            if (held[f] != 0 && held[f - 1] == 0) {
                 onsets.push_back(static_cast<int64_t>(f));
             }
         }
@@ -36,49 +38,30 @@ public:
 
     PcmSource* source = nullptr;
     int wakes = 0;
-    std::vector<int16_t> heard;
+    std::vector<int16_t> held;
 };
 
-// The first click after the stream slept is heard as long after its due tick as every other: the
-// stream's next frame is heard about at once, the click ScheduleFrames later. The clicks after it
-// lie on the frames of their due ticks, exactly as far apart. With the beat off and the last click
-// played the stream lingers a little, sleeps, and the next click wakes it and starts afresh.
-TEST(StreamOutput, ClicksKeepTheGridFromTheFirstAndTheStreamSleepsBetweenStretches) {
-    FrameClock clock;
+// Samples laid ahead land on their frames; one laid or withdrawn inside what the stream already
+// holds makes it write that stretch again. The clock's frames are the stream's.
+TEST(StreamOutput, SamplesLandOnTheirFramesAndChangesAreWrittenAgain) {
+    FrameClock clock([] { return FrameClock::Clock::time_point{}; });
     auto owned = std::make_unique<PulledSink>();
     PulledSink& sink = *owned;
     StreamOutput sound(
         clock, [&owned](std::string&) { return std::move(owned); },
         SampleBank({{"boom.wav", std::vector<int16_t>(40, 1000)}}));
-    ASSERT_TRUE(sound.Sleeping());
-    sound.Playing(true);
-    const double first = clock.PreciseTicks();
-    for (const double after : {0.0, 10.0, 15.125}) {
-        sound.PlaySample("boom.wav", first + after);
-    }
-    EXPECT_EQ(sink.wakes, 1);
-    for (int i = 0; i < 20; ++i) {
-        ASSERT_TRUE(sink.Pull());
-    }
-    constexpr int64_t S = StreamOutput::ScheduleFrames;
-    EXPECT_EQ(sink.Onsets(), (std::vector<int64_t>{S, S + 441, S + 667}));
-    EXPECT_DOUBLE_EQ(sound.PlayDelayMs(), S / 44.1);
-
-    sound.Playing(false);
-    int buffers = 1;
-    while (sink.Pull() && buffers < 1000) {
-        ++buffers;
-    }
-    EXPECT_EQ(buffers, StreamOutput::LingerFrames / StreamOutput::BufferFrames);
-    EXPECT_TRUE(sound.Sleeping());
-
-    const auto next = static_cast<int64_t>(sink.heard.size());
-    sound.PlaySample("boom.wav", clock.PreciseTicks());
-    EXPECT_EQ(sink.wakes, 2);
-    for (int i = 0; i < 12; ++i) {
-        sink.Pull();
-    }
-    EXPECT_EQ(sink.Onsets().back(), next + S);
+    ASSERT_TRUE(sound.IsOpen());
+    EXPECT_EQ(sound.EarliestFrame(1000), 1000 + StreamOutput::LeadFrames);
+    sound.PlaySample("boom.wav", 3000);
+    sink.Pull(2000);
+    sound.PlaySample("boom.wav", 500);
+    sound.PlaySample("boom.wav", 1500);
+    sink.Pull(2000);
+    EXPECT_EQ(sink.Onsets(), (std::vector<int64_t>{500, 1500, 3000}));
+    sound.Withdraw(1000);
+    sink.Pull(0);
+    EXPECT_EQ(sink.Onsets(), (std::vector<int64_t>{500}));
+    EXPECT_EQ(sink.wakes, 4);
     EXPECT_EQ(sound.LateStarts(), 0);
 }
 
@@ -95,8 +78,8 @@ TEST(StreamOutput, NoDeviceMeansSilenceAndAReason) {
     StreamOutput sound(clock, &StreamOutput::OpenDefaultSink, SampleBank());
     EXPECT_FALSE(sound.IsOpen());
     EXPECT_NE(sound.Problem().find("sound server"), std::string::npos) << sound.Problem();
-    sound.Playing(true);
-    sound.PlaySample("boom.wav", clock.PreciseTicks());
+    EXPECT_EQ(sound.EarliestFrame(100), 100);
+    sound.PlaySample("boom.wav", clock.Frames());
 }
 
 } // namespace

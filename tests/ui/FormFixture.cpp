@@ -1,7 +1,5 @@
 #include "FormFixture.h"
 
-#include "Rounding.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -14,34 +12,29 @@ FormFixture::FormFixture() {
 }
 
 bool FormFixture::WakeNext() {
-    const TickTimer& beat = form->BeatTimer();
-    const TickTimer& show = form->Display.ShowTimer();
-    if (!beat.Armed() && !show.Armed()) {
+    const FrameTimer& beat = form->BeatTimer();
+    if (!beat.Armed()) {
         return false;
     }
-    const bool beatFirst =
-        beat.Armed() && (!show.Armed() || TickTimer::Until(beat.Target(), show.Target()) <= 0);
-    const double wait = TickTimer::Until(beatFirst ? beat.Target() : show.Target(), ticks.now);
-    ticks.now += static_cast<int32_t>(std::max(std::ceil(wait), 0.0));
-    beatFirst ? form->BeatDue() : form->Display.DisplayDue();
+    const auto due = static_cast<int64_t>(std::ceil(static_cast<double>(beat.Target()) / 44.1));
+    ticks.now = std::max(ticks.now, due);
+    form->BeatDue();
     return true;
 }
 
-void FormFixture::Run(int32_t milliseconds) {
-    const int32_t end = ticks.now + milliseconds;
-    const auto dueWithin = [&](const TickTimer& timer) {
-        return timer.Armed() && TickTimer::Until(timer.Target(), end) <= 0;
-    };
-    while ((dueWithin(form->BeatTimer()) || dueWithin(form->Display.ShowTimer())) && WakeNext()) {
+void FormFixture::Run(int64_t milliseconds) {
+    const int64_t end = ticks.now + milliseconds;
+    while (form->BeatTimer().Armed() && form->BeatTimer().Target() <= end * 441 / 10 &&
+           WakeNext()) {
     }
     ticks.now = end;
 }
 
 bool FormFixture::NextBeat() {
-    const int32_t before = form->Display.SwingStartTick;
+    const int64_t before = form->Display.SwingStartTick;
     const int32_t beatsBefore = form->KeyState.SwingCount;
-    const int32_t start = ticks.now;
-    while (TicksBetween(start, ticks.now) < 60000 && WakeNext()) {
+    const int64_t start = ticks.now;
+    while (ticks.now - start < 60000 && WakeNext()) {
         if (form->Display.SwingStartTick != before || form->KeyState.SwingCount != beatsBefore) {
             return true;
         }

@@ -41,11 +41,11 @@ protected:
 
     void SetUp() override { form = std::make_unique<FormMain>(services, values); }
 
-    // Moves the clock to the window's next timer and fires it, as the event loop would; false when
-    // no timer is armed.
+    // Moves the clock to the window's beat timer and fires it, as the event loop would; false when
+    // it is not armed.
     bool WakeNext();
-    // Moves the clock on by milliseconds, firing every timer that falls due on the way.
-    void Run(int32_t milliseconds);
+    // Moves the clock on by milliseconds, firing the beat timer whenever it falls due on the way.
+    void Run(int64_t milliseconds);
     // Runs until the next main beat shows; false if none came within a minute.
     bool NextBeat();
     void SwitchOn() { form->Metron->Enable(true); }

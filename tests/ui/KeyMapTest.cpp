@@ -82,13 +82,18 @@ TEST_F(KeyMapTest, QuickRepeatsOfOneKeyChainUntilAnotherKeyOrAPauseOf800Millisec
         Key('Q', 100, K::ShiftMask);
         EXPECT_EQ(form->Metron->BPM(), 20);
     }
-    // The repeat time counts across a wrap of the tick counter, and not backwards.
-    ticks.now = INT32_MAX - 100;
+    // The repeat time is the wall clock's, also while the beat's frames stand still for a report
+    // of the sound device; and it does not count backwards.
+    SwitchOn();
+    ticks.now += 1000;
     Key('Q', 0);
-    ticks.now = INT32_MIN + 200; // 301 ms later
-    Key('Q');
+    ticks.wallAhead += 790;
+    Key('Q', 0);
     EXPECT_EQ(form->Metron->BPM(), 25);
-    ticks.now -= 500;
+    ticks.wallAhead += 810;
+    Key('Q', 0);
+    EXPECT_EQ(form->Metron->BPM(), 20);
+    ticks.wallAhead -= 500;
     Key('Q');
     EXPECT_EQ(form->Metron->BPM(), 20);
     // Alt+F4 belongs to the window system.

@@ -8,24 +8,27 @@
 
 namespace {
 
-// A sound output whose samples are heard 40 ms after their due tick, and that fails on its
-// request number failAt.
-class LateSound final : public SoundOutput {
+// A sound output that fails on its request number failAt.
+class FailingSound final : public SoundOutput {
 public:
-    explicit LateSound(int failAt = 0)
+    explicit FailingSound(int failAt)
         : failAt(failAt) {}
-    void PlaySample(std::string_view, double) override {
+    void PlaySample(std::string_view, int64_t) override {
         if (++requests == failAt) {
             throw std::runtime_error("the sound device went away");
         }
     }
-    double PlayDelayMs() const override { return 40.0; }
     int failAt;
     int requests = 0;
 };
 
 class MainLoopTest : public FormFixture {
 protected:
+    // Samples start 40 ms after they are laid at the earliest.
+    void SetUp() override {
+        sound.lead = 1764;
+        FormFixture::SetUp();
+    }
     void Use(SoundOutput& output) {
         form.reset();
         form = std::make_unique<FormMain>(other.emplace(ticks, output, settings, mixer, dialogs),
@@ -34,32 +37,78 @@ protected:
     std::optional<PlatformServices> other;
 };
 
+// The beat is laid ahead; what a step changes on screen shows when it is heard, and a stop leaves
+// the window as the last step heard left it.
 TEST_F(MainLoopTest, AStepShowsWhenItIsHeard) {
-    LateSound late;
-    Use(late);
     const QPoint rest = form->Display.LineMetr.P2;
     SwitchOn();
-    form->BeatDue();
-    EXPECT_EQ(form->Display.ShowTimer().Target(), 1040);
+    EXPECT_EQ(sound.requests.size(), 1u);
+    EXPECT_EQ(form->BeatTimer().Target(), 1040 * 441 / 10);
     ticks.now = 1039;
-    form->Display.DisplayDue();
+    form->BeatDue();
     EXPECT_TRUE(form->lbTime.text().isEmpty());
     EXPECT_EQ(form->Display.LineMetr.P2, rest);
     ticks.now = 1040;
-    form->Display.DisplayDue();
+    form->BeatDue();
     EXPECT_EQ(form->Display.lbRhithm.text().at(7), 'x');
     const QPoint swung = form->Display.LineMetr.P2;
     EXPECT_NE(swung, rest);
     EXPECT_EQ(form->lbTime.text(), "0 : 00");
     // The ball leaves the floor when the click is heard.
     EXPECT_EQ(form->Display.SwingStartTick, 1040);
-    // Switched off before the next beat is heard: it never shows.
-    ticks.now = 1500;
-    form->BeatDue();
+    // Switched off before the next beat is heard: it is withdrawn and never shows.
+    Run(260);
+    ASSERT_EQ(sound.requests.size(), 2u);
     form->Metron->Enable(false);
-    EXPECT_FALSE(form->Display.ShowTimer().Armed());
+    EXPECT_EQ(sound.requests.size(), 1u);
+    EXPECT_FALSE(form->BeatTimer().Armed());
+    Run(1000);
     EXPECT_EQ(form->Display.LineMetr.P2, swung);
-    form.reset();
+    EXPECT_EQ(form->KeyState.SwingCount, 1);
+}
+
+// The tempo digits show a tempo step of the rhythm and the accelerando's tempo when the step is
+// heard, and keep them after a stop; the pendulum goes on from the side the last beat left it.
+TEST_F(MainLoopTest, TheDigitsShowTheTempoOfTheStepHeardAndAStopKeepsThem) {
+    form->Metron->Track().Rhithm("4 x+20x (x)0");
+    SwitchOn();
+    ASSERT_TRUE(NextBeat());
+    EXPECT_EQ(form->lbBPM.text(), "120");
+    ticks.now += 499;
+    form->BeatDue();
+    EXPECT_EQ(form->lbBPM.text(), "120") << "the tempo step is laid, not heard";
+    ASSERT_TRUE(NextBeat());
+    EXPECT_EQ(form->lbBPM.text(), "144");
+    const QPoint left = form->Display.LineMetr.P2;
+    Run(300);
+    form->Metron->Enable(false);
+    EXPECT_EQ(form->lbBPM.text(), "144");
+    SwitchOn();
+    ASSERT_TRUE(NextBeat());
+    EXPECT_NE(form->Display.LineMetr.P2, left) << "the first beat after the restart swings";
+
+    form->Metron->AccelerandoBegin(50.0);
+    EXPECT_FALSE(form->lbAcel.isHidden());
+    EXPECT_EQ(form->lbAcel.font().pixelSize(), FormMain::PointsToPixels(18));
+    Run(2000);
+    ASSERT_TRUE(NextBeat());
+    const int shown = form->lbBPM.text().toInt();
+    EXPECT_GT(shown, 144 + 5);
+    EXPECT_EQ(shown, form->Metron->BPM());
+    form->Metron->DisableAccelerando();
+    EXPECT_TRUE(form->lbAcel.isHidden());
+}
+
+TEST_F(MainLoopTest, ThePauseLabelsShowTheCycle) {
+    EXPECT_TRUE(form->lbPause.isHidden());
+    form->Metron->Pause(true);
+    EXPECT_FALSE(form->lbPause.isHidden());
+    EXPECT_FALSE(form->lbPau1.isHidden());
+    EXPECT_FALSE(form->lbPau2.isHidden());
+    form->Metron->PauseSec(5);
+    EXPECT_EQ(form->lbPause.text(), "5");
+    form->Metron->Pause(false);
+    EXPECT_TRUE(form->lbPau1.isHidden());
 }
 
 TEST_F(MainLoopTest, ACloseRequestWaitsForTheCommandInProgressToReturn) {
@@ -72,7 +121,7 @@ TEST_F(MainLoopTest, ACloseRequestWaitsForTheCommandInProgressToReturn) {
 }
 
 TEST_F(MainLoopTest, AFaultInTheEngineEndsTheProgramAsACloseWould) {
-    LateSound failing(3);
+    FailingSound failing(3);
     Use(failing);
     SwitchOn();
     Run(2000);

@@ -80,7 +80,7 @@ TEST_F(TempoMemoryCommandsTest, KeypadPlusStartsTheNewTempoOnAFreshBeat) {
     EXPECT_EQ(metron.Track().CurPos(), 1);
     metron.Pulse();
     ASSERT_EQ(sound.requests.size(), 2u);
-    EXPECT_EQ(sound.requests[1].dueTick, 200.0);
+    EXPECT_EQ(sound.requests[1].frame, 8820); // 200 ms
     // From the last slot the press wrapped round to the first; the next goes on to the second.
     commands.KeypadPlus();
     EXPECT_EQ(metron.BPM(), 35);
