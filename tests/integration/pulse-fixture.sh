@@ -17,7 +17,7 @@ start)
     chmod 700 "$runtime"
     pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
         --load="module-native-protocol-unix" \
-        --load="module-null-sink sink_name=pulsara_null rate=44100 channels=1" \
+        --load="module-null-sink sink_name=pulsara_null rate=44100 channels=1 norewinds=1" \
         --load="module-always-sink" \
         --log-target=file:"$runtime/pulseaudio.log"
     for _ in $(seq 100); do
