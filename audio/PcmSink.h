@@ -16,6 +16,8 @@ public:
     virtual int64_t TakeChanges(int64_t fixedBefore) = 0;
     // Fills the frames from `from` on, interleaved, the same signal on every channel.
     virtual void Render(int64_t from, std::span<int16_t> out, int32_t channels) = 0;
+    // Nothing sounds from the frames not yet fixed on (after TakeChanges).
+    virtual bool Quiet() = 0;
 };
 
 // A sound stream that pulls its frames from a source on a thread of its own, keeping a deep buffer

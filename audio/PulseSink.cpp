@@ -17,6 +17,24 @@ uint32_t Bytes(int32_t frames) {
     return static_cast<uint32_t>(frames) * static_cast<uint32_t>(BytesPerFrame);
 }
 
+// The server gives the device a latency of what is in flight less two requests. The buffer
+// attributes for `inFlight` frames that keep that latency at `deviceFrames`.
+pa_buffer_attr Attributes(int32_t inFlight, int32_t deviceFrames) {
+    return {static_cast<uint32_t>(-1), Bytes(inFlight), 0, Bytes((inFlight - deviceFrames) / 2),
+            static_cast<uint32_t>(-1)};
+}
+
+// A stream with nothing to play for this long rests: it keeps ten times as much in flight and
+// wakes ten times as seldom (2 s).
+constexpr int64_t RestAfterFrames = 2 * SampleFile::FramesPerSecond;
+
+// The program waits for none of its requests to the server: it only lets go of each.
+void LetGo(pa_operation* operation) {
+    if (operation != nullptr) {
+        pa_operation_unref(operation);
+    }
+}
+
 } // namespace
 
 PulseSink::PulseSink() = default;
@@ -47,13 +65,16 @@ PulseSink::~PulseSink() {
 std::unique_ptr<PulseSink> PulseSink::Open(int32_t bufferFrames, int32_t requestFrames,
                                            std::string& problem) {
     auto sink = std::make_unique<PulseSink>();
-    if (!sink->Connect(bufferFrames, requestFrames, problem)) {
+    const int32_t deviceFrames = bufferFrames - 2 * requestFrames;
+    sink->playing = Attributes(bufferFrames, deviceFrames);
+    sink->resting = Attributes(10 * bufferFrames, deviceFrames);
+    if (!sink->Connect(problem)) {
         return nullptr;
     }
     return sink;
 }
 
-bool PulseSink::Connect(int32_t bufferFrames, int32_t requestFrames, std::string& problem) {
+bool PulseSink::Connect(std::string& problem) {
     wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     loop = pa_threaded_mainloop_new();
     if (wakeFd < 0 || loop == nullptr) {
@@ -76,15 +97,13 @@ bool PulseSink::Connect(int32_t bufferFrames, int32_t requestFrames, std::string
                                   static_cast<uint32_t>(SampleFile::FramesPerSecond), 1};
         // No prebuffering: the stream plays from its first frame on and keeps running when it
         // runs dry, so that its write index stays a clock of real time.
-        const pa_buffer_attr attributes{static_cast<uint32_t>(-1), Bytes(bufferFrames), 0,
-                                        Bytes(requestFrames), static_cast<uint32_t>(-1)};
         stream = pa_stream_new(context, "Beat", &spec, nullptr);
         pa_stream_set_state_callback(stream, &StreamStateChanged, this);
         const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING |
                                                           PA_STREAM_AUTO_TIMING_UPDATE);
-        ready = pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr, nullptr) ==
-                    0 &&
-                WaitUntilReady(problem);
+        ready =
+            pa_stream_connect_playback(stream, nullptr, &playing, flags, nullptr, nullptr) == 0 &&
+            WaitUntilReady(problem);
     }
     if (ready) {
         wakeEvent = api->io_new(api, wakeFd, PA_IO_EVENT_INPUT, &WakeRequested, this);
@@ -166,14 +185,29 @@ void PulseSink::Update() {
     const int64_t played = Played();
     source->Heard(played);
     const int64_t fixedBefore = played + FixedFrames;
-    const int64_t changed = std::max(source->TakeChanges(fixedBefore), fixedBefore);
+    const int64_t taken = source->TakeChanges(fixedBefore);
+    const int64_t changed = std::max(taken, fixedBefore);
     if (changed < written && !WriteFrames(changed, written - changed)) {
         return;
     }
+    if (taken < written || !source->Quiet()) {
+        quietSince = played;
+    }
+    Deepen(played - quietSince > RestAfterFrames);
     const std::size_t room = pa_stream_writable_size(stream);
     if (room != static_cast<std::size_t>(-1) && room >= BytesPerFrame) {
         WriteFrames(written, static_cast<int64_t>(room / BytesPerFrame));
     }
+}
+
+// A stream that rests costs a wake-up a second; one that plays a few a second, and what it has
+// written ahead is written again wherever a sample is laid into it.
+void PulseSink::Deepen(bool quiet) {
+    if (quiet == rests) {
+        return;
+    }
+    rests = quiet;
+    LetGo(pa_stream_set_buffer_attr(stream, rests ? &resting : &playing, nullptr, nullptr));
 }
 
 // The frame being played: what was written, less what is still on its way. A stream that ran

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <pulse/def.h>
 #include <pulse/mainloop-api.h>
 #include <string>
 
@@ -33,7 +34,8 @@ public:
     int64_t Underruns() const override { return underruns.load(); }
 
 private:
-    bool Connect(int32_t bufferFrames, int32_t requestFrames, std::string& problem);
+    bool Connect(std::string& problem);
+    void Deepen(bool quiet);
     bool WaitUntilReady(std::string& problem);
     void Update();
     int64_t Played();
@@ -51,8 +53,14 @@ private:
     pa_io_event* wakeEvent = nullptr;
     int wakeFd = -1;
     PcmSource* source = nullptr;
-    // Loop thread: the frames written so far.
+    // What the stream keeps in flight while it plays, and while nothing has sounded for a while.
+    pa_buffer_attr playing{};
+    pa_buffer_attr resting{};
+    // Loop thread: the frames written so far; the frame since which nothing sounds; whether the
+    // stream rests.
     int64_t written = 0;
+    int64_t quietSince = 0;
+    bool rests = false;
     std::atomic<bool> failed{false};
     std::atomic<int64_t> underruns{0};
 };

@@ -49,8 +49,8 @@ int64_t SamplePlayer::Insert(Laid laid) {
 
 int64_t SamplePlayer::Remove(int64_t from) {
     const auto end = schedule.begin() + static_cast<std::ptrdiff_t>(count);
-    const auto first = std::lower_bound(schedule.begin(), end, from,
-                                        [](const Laid& l, int64_t frame) { return l.frame < frame; });
+    const auto first = std::lower_bound(
+        schedule.begin(), end, from, [](const Laid& l, int64_t frame) { return l.frame < frame; });
     if (first == end) {
         return NoChange;
     }
@@ -64,8 +64,7 @@ void SamplePlayer::Forget(int64_t frame) {
     while (gone < count) {
         const Laid& laid = schedule[gone];
         const bool ended = laid.frame + Length(laid) <= frame;
-        const bool fadedOut =
-            gone + 1 < count && schedule[gone + 1].frame + FadeFrames <= frame;
+        const bool fadedOut = gone + 1 < count && schedule[gone + 1].frame + FadeFrames <= frame;
         if (!ended && !fadedOut) {
             break;
         }
@@ -89,6 +88,15 @@ void SamplePlayer::Render(int64_t from, std::span<int16_t> out, int32_t channels
     while (next < count && schedule[next].frame <= from) {
         ++next;
     }
+    // Silence throughout: nothing sounds at the start and nothing starts before the end.
+    const bool silentAtStart =
+        next == 0 ||
+        schedule[next - 1].frame + std::max<int64_t>(Length(schedule[next - 1]), FadeFrames) <=
+            from;
+    if (silentAtStart && (next == count || schedule[next].frame >= from + frames)) {
+        std::fill(out.begin(), out.end(), int16_t{0});
+        return;
+    }
     for (int64_t f = 0; f < frames; ++f) {
         const int64_t frame = from + f;
         while (next < count && schedule[next].frame <= frame) {
@@ -106,8 +114,8 @@ int32_t SamplePlayer::Value(std::size_t index, int64_t frame) const {
     const Laid& voice = schedule[index];
     const int64_t into = frame - voice.frame;
     const std::span<const int16_t> words = bank.Words(voice.sample);
-    int32_t value = into < static_cast<int64_t>(words.size()) ? words[static_cast<std::size_t>(into)]
-                                                              : 0;
+    int32_t value =
+        into < static_cast<int64_t>(words.size()) ? words[static_cast<std::size_t>(into)] : 0;
     if (index > 0 && into < FadeFrames) {
         const Laid& cut = schedule[index - 1];
         const int64_t cutInto = frame - cut.frame;

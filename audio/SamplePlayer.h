@@ -40,6 +40,8 @@ public:
     void Render(int64_t from, std::span<int16_t> out, int32_t channels) const;
     // Stream thread: forgets the samples that no longer sound at `frame` or after it.
     void Forget(int64_t frame);
+    // Stream thread: nothing is laid that has not been forgotten.
+    bool Quiet() const { return count == 0; }
 
     // Samples that started after their frame because they were laid too late.
     int64_t LateStarts() const { return lateStarts.load(std::memory_order_relaxed); }

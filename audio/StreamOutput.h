@@ -53,6 +53,7 @@ private:
     void Heard(int64_t frames) override;
     int64_t TakeChanges(int64_t fixedBefore) override;
     void Render(int64_t from, std::span<int16_t> out, int32_t channels) override;
+    bool Quiet() override { return player.Quiet(); }
 
     FrameClock& clock;
     SamplePlayer player;

@@ -125,7 +125,7 @@ void CMetronome::Pulse() {
         return;
     }
     const int64_t now = ticks.Frames();
-    CommitUntil(now + 1);
+    CommitUntil(now + 1 + showAhead);
     if (relayDue) {
         Relay();
     }
@@ -141,7 +141,7 @@ int64_t CMetronome::NextWakeFrame() const {
     if (laidCount == 0) {
         return layFrom;
     }
-    return std::min(laidSteps[laidFirst].frame, layFrom);
+    return std::min(laidSteps[laidFirst].frame - showAhead, layFrom);
 }
 
 // Before a command changes the heard course, the steps that will be heard whatever it does are

@@ -78,6 +78,10 @@ public:
     // Lets the window deliver its pending messages between the steps of an export.
     void PendingEvents(CWave::EventPump vData) { pendingEvents = std::move(vData); }
 
+    // A step's events are raised this many frames before it is heard: what they change on screen
+    // takes about that long to reach the screen.
+    void ShowAhead(int64_t frames) { showAhead = frames; }
+
     // The due frame of the next step not yet heard, and the exact tempo of the heard course.
     double NextBeatFrame() const { return heard.nextBeatFrame; }
     double Tempo() const { return heard.tempo; }
@@ -141,6 +145,7 @@ private:
     std::array<LaidStep, MaxLaid> laidSteps{};
     std::size_t laidFirst = 0;
     std::size_t laidCount = 0;
+    int64_t showAhead = 0;
     // The heard cursor was handed out for a change: the laid course is laid again at the next
     // Pulse.
     bool relayDue = false;

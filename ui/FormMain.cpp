@@ -41,6 +41,9 @@ constexpr int ClientWidth = 268;
 constexpr int ClientHeight = 172;
 constexpr int ClockInterval = 10000;
 constexpr const char* DefaultRhythm = "4 xxxx (xxxx xxxx xxxx xxxx)0";
+// What a step changes on screen takes about this long to be seen (4 ms): the step is shown this
+// much before its click is heard, so that both come together.
+constexpr int64_t ShowAheadFrames = 176;
 
 // The faces the window was designed with. Where they are missing, their metric twins stand in:
 // the rhythm strip and its marker line up only in a face of one fixed pitch.
@@ -200,6 +203,7 @@ void FormMain::BuildControls() {
 void FormMain::Form_Load() {
     Metron = std::make_unique<CMetronome>(services.Ticks, services.Sound);
     Metron->Events(this);
+    Metron->ShowAhead(ShowAheadFrames);
     Metron->Pause(false);
     Metron->BPM(120);
     Metron->Track().Rhithm(DefaultRhythm);

@@ -37,25 +37,24 @@ protected:
     std::optional<PlatformServices> other;
 };
 
-// The beat is laid ahead; what a step changes on screen shows when it is heard, and a stop leaves
-// the window as the last step heard left it.
+// The beat is laid ahead; what a step changes on screen shows as it is heard (the 4 ms the screen
+// takes before), and a stop leaves the window as the last step heard left it.
 TEST_F(MainLoopTest, AStepShowsWhenItIsHeard) {
     const QPoint rest = form->Display.LineMetr.P2;
     SwitchOn();
     EXPECT_EQ(sound.requests.size(), 1u);
-    EXPECT_EQ(form->BeatTimer().Target(), 1040 * 441 / 10);
-    ticks.now = 1039;
+    EXPECT_EQ(form->BeatTimer().Target(), 1040 * 441 / 10 - 176);
+    ticks.now = 1035;
     form->BeatDue();
     EXPECT_TRUE(form->lbTime.text().isEmpty());
     EXPECT_EQ(form->Display.LineMetr.P2, rest);
-    ticks.now = 1040;
+    ticks.now = 1036;
     form->BeatDue();
     EXPECT_EQ(form->Display.lbRhithm.text().at(7), 'x');
     const QPoint swung = form->Display.LineMetr.P2;
     EXPECT_NE(swung, rest);
     EXPECT_EQ(form->lbTime.text(), "0 : 00");
-    // The ball leaves the floor when the click is heard.
-    EXPECT_EQ(form->Display.SwingStartTick, 1040);
+    EXPECT_EQ(form->Display.SwingStartTick, 1036);
     // Switched off before the next beat is heard: it is withdrawn and never shows.
     Run(260);
     ASSERT_EQ(sound.requests.size(), 2u);
