@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "FormMain.h"
 #include "FrameClock.h"
+#include "MetronomePicture.h"
 #include "NotebookRecovery.h"
 #include "ProgramFolder.h"
 #include "QtDialogs.h"
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Pulsara"));
     QApplication::setApplicationName(QStringLiteral("Pulsara"));
+    // Also the message boxes shown before the window carry the program's icon.
+    QApplication::setWindowIcon(ProgramIcon());
 
     QtDialogs dialogs;
     UserNotices notices(dialogs);

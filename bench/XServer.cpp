@@ -82,3 +82,35 @@ bool XServer::ClickCloseBox(const std::string& window) const {
     XCloseDisplay(connection);
     return sent;
 }
+
+std::vector<std::pair<int, int>> XServer::IconSizes(const std::string& window) const {
+    std::vector<std::pair<int, int>> sizes;
+    Display* connection = XOpenDisplay(display.c_str());
+    if (connection == nullptr) {
+        return sizes;
+    }
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long left = 0;
+    unsigned char* data = nullptr;
+    const Atom icon = XInternAtom(connection, "_NET_WM_ICON", False);
+    if (XGetWindowProperty(connection, std::stoul(window), icon, 0, 1L << 24, False,
+                           AnyPropertyType, &type, &format, &count, &left, &data) == Success &&
+        data != nullptr && format == 32) {
+        // Width, height and then width × height pixels, for each icon in turn; Xlib hands 32-bit
+        // items over as longs.
+        const auto* items = reinterpret_cast<const long*>(data);
+        for (unsigned long i = 0; i + 2 <= count;) {
+            const long width = items[i];
+            const long height = items[i + 1];
+            sizes.emplace_back(static_cast<int>(width), static_cast<int>(height));
+            i += 2 + static_cast<unsigned long>(width * height);
+        }
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    XCloseDisplay(connection);
+    return sizes;
+}

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // An X server (Xvfb) of a test or benchmark, on a display number it picks itself among the free
@@ -23,6 +24,9 @@ public:
     // What a window manager does when a window's close box is clicked: it asks the window to close
     // through the WM_DELETE_WINDOW protocol. False when the request could not be sent.
     bool ClickCloseBox(const std::string& window) const;
+    // The sizes of the icons a window offers the window manager (_NET_WM_ICON), as width and
+    // height; none when it offers none.
+    std::vector<std::pair<int, int>> IconSizes(const std::string& window) const;
 
     std::string display;
 

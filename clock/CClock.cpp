@@ -137,12 +137,21 @@ void CClock::Paint() {
     }
 }
 
-void CClock::ResetTime() {
+CClock::Cleared CClock::ResetTime() {
+    const Cleared cleared{totalTime, frozen ? TicksBetween(beginTick, freezeTick)
+                                            : TicksBetween(beginTick, ticks.GetTickCount())};
     totalTime = 0;
     beginTick = ticks.GetTickCount();
     // A clock reset while frozen starts its new run frozen at zero; keeping the old freeze moment
     // would count the time since it as a negative run.
     freezeTick = beginTick;
+    Paint();
+    return cleared;
+}
+
+void CClock::UndoReset(const Cleared& cleared) {
+    totalTime = cleared.TotalTime;
+    beginTick = ShiftTick(beginTick, -cleared.RunMilliseconds);
     Paint();
 }
 

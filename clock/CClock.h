@@ -31,8 +31,20 @@ public:
     void Freeze(bool vData);
 
     void Paint();
+
+    // What a reset cleared: the total of the earlier runs and the current run up to the reset, in
+    // milliseconds (up to the freeze when frozen).
+    struct Cleared {
+        int32_t TotalTime = 0;
+        int32_t RunMilliseconds = 0;
+    };
     // Clears the run and the total; the stored total follows at the next checkpoint or release.
-    void ResetTime();
+    // Returns what it cleared, for UndoReset.
+    Cleared ResetTime();
+    // Puts back what a reset cleared: the total as it was, and the run it cut off ahead of the run
+    // counted since, so that no practice is lost either way. Redraws; the stored total follows at
+    // the next checkpoint or release.
+    void UndoReset(const Cleared& cleared);
     // One minute more or less of the current run.
     void TimePlus();
     void TimeMinus();

@@ -34,6 +34,23 @@ void BackgroundSettingsStore::Write(std::string_view section, std::string_view k
     changed.notify_all();
 }
 
+void BackgroundSettingsStore::Remove(std::string_view section, std::string_view key) {
+    {
+        const std::lock_guard lock(mutex);
+        Key entry{std::string(section), std::string(key)};
+        values.erase(entry);
+        waiting[std::move(entry)] = std::nullopt;
+    }
+    changed.notify_all();
+}
+
+std::optional<std::string> BackgroundSettingsStore::Find(std::string_view section,
+                                                         std::string_view key) {
+    const std::lock_guard lock(mutex);
+    const auto found = values.find({std::string(section), std::string(key)});
+    return found == values.end() ? std::nullopt : std::optional(found->second);
+}
+
 bool BackgroundSettingsStore::WriteFailed() {
     const std::lock_guard lock(mutex);
     return failed;
@@ -56,7 +73,11 @@ void BackgroundSettingsStore::WriteInBackground() {
         auto next = waiting.extract(waiting.begin());
         writing = true;
         lock.unlock();
-        backend.Write(next.key().first, next.key().second, next.mapped());
+        if (next.mapped()) {
+            backend.Write(next.key().first, next.key().second, *next.mapped());
+        } else {
+            backend.Remove(next.key().first, next.key().second);
+        }
         const bool failedNow = backend.WriteFailed();
         lock.lock();
         writing = false;

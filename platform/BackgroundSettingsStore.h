@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -13,9 +14,9 @@
 // A settings store whose caller never waits for a disk: the thread that schedules the beat writes
 // here. It answers every read from memory, starting from all the values that the backend held at
 // creation, and hands each write to a thread of its own that writes it into the backend (which
-// replaces and syncs its file there). A value written is read back at once, and the newest value of
-// a key wins over older ones still waiting. What is still waiting at release is written before the
-// release returns.
+// replaces and syncs its file there); a key taken out goes the same way. A value written is read
+// back at once, and the newest change of a key wins over older ones still waiting. What is still
+// waiting at release is written before the release returns.
 class BackgroundSettingsStore final : public SettingsStore {
 public:
     using Key = std::pair<std::string, std::string>;
@@ -32,6 +33,8 @@ public:
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view defaultValue) override;
     void Write(std::string_view section, std::string_view key, std::string_view value) override;
+    void Remove(std::string_view section, std::string_view key) override;
+    std::optional<std::string> Find(std::string_view section, std::string_view key) override;
     bool WriteFailed() override;
 
     // Waits until every write handed over so far has reached the backend.
@@ -45,7 +48,8 @@ private:
     std::mutex mutex;
     std::condition_variable changed;
     Values values;
-    Values waiting;
+    // What the backend is still to be told, by key: a value to write, or nothing to take it out.
+    std::map<Key, std::optional<std::string>> waiting;
     bool writing = false;
     bool failed = false;
     bool stopping = false;

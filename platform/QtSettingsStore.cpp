@@ -146,3 +146,16 @@ void QtSettingsStore::Write(std::string_view section, std::string_view key,
     // again; the caller is not troubled either way.
     settings.sync();
 }
+
+void QtSettingsStore::Remove(std::string_view section, std::string_view key) {
+    settings.remove(StorageKey(section, key));
+    settings.sync();
+}
+
+std::optional<std::string> QtSettingsStore::Find(std::string_view section, std::string_view key) {
+    const QString stored = StorageKey(section, key);
+    if (!settings.contains(stored)) {
+        return std::nullopt;
+    }
+    return ValueOf(settings.value(stored));
+}

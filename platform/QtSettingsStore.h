@@ -4,6 +4,7 @@
 
 #include <QSettings>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -28,6 +29,8 @@ public:
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view defaultValue) override;
     void Write(std::string_view section, std::string_view key, std::string_view value) override;
+    void Remove(std::string_view section, std::string_view key) override;
+    std::optional<std::string> Find(std::string_view section, std::string_view key) override;
     bool WriteFailed() override;
 
     // Every value of the file by section and key, as Read gives them.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,23 @@ public:
                              std::string_view defaultValue) = 0;
     // Creates the key or replaces its value, at once.
     virtual void Write(std::string_view section, std::string_view key, std::string_view value) = 0;
+    // Takes the key out, as if it had never been written, at once; an absent key stays absent.
+    virtual void Remove(std::string_view section, std::string_view key) = 0;
+    // The stored value, or nothing when the key is absent: an empty value is a value. This is what
+    // an undo needs to put a key back exactly as it was.
+    virtual std::optional<std::string> Find(std::string_view section, std::string_view key);
     // True once a write could not be kept (the file is read-only or cannot be replaced), so that
     // the user can be told; a store that cannot tell says false.
     virtual bool WriteFailed() { return false; }
 };
+
+// A store that cannot say so itself tells an absent key by two reads with different defaults: no
+// stored value equals both.
+inline std::optional<std::string> SettingsStore::Find(std::string_view section,
+                                                      std::string_view key) {
+    std::string value = Read(section, key, std::string_view("\x01", 1));
+    if (value == std::string_view("\x01", 1) && Read(section, key, "") != value) {
+        return std::nullopt;
+    }
+    return value;
+}

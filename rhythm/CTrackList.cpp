@@ -95,16 +95,24 @@ void CTrackList::Pop() {
 void CTrackList::CheckRhithm(std::string_view text) {
     int32_t start = 1;
     int32_t end = 0;
-    bool valid = text.size() <= MaxTextLength;
-    if (valid) {
+    checkProblem.clear();
+    if (text.size() > MaxTextLength) {
+        checkProblem = "The text is longer than " + std::to_string(MaxTextLength) + " characters.";
+    } else {
         checkText.assign(text);
-        valid = FindBody(start, end) && Balanced(start, end) && SoundBeforeLast(start, end);
+        if (!FindBody(start, end)) {
+            checkProblem = EmptyBodyProblem();
+        } else if (!Balanced(start, end)) {
+            checkProblem = UnbalancedProblem(start, end);
+        } else if (!SoundBeforeLast(start, end)) {
+            checkProblem = NoSoundProblem(start, end);
+        } else {
+            const auto first = static_cast<std::size_t>(start - 1);
+            const auto length = static_cast<std::size_t>(end - start + 1);
+            checkProblem = CursorCanPlay(std::string_view(checkText).substr(first, length), start);
+        }
     }
-    if (valid) {
-        const auto first = static_cast<std::size_t>(start - 1);
-        const auto length = static_cast<std::size_t>(end - start + 1);
-        valid = CursorCanPlay(std::string_view(checkText).substr(first, length));
-    }
+    const bool valid = checkProblem.empty();
     lastCheck = valid ? 1 : 0;
     if (valid) {
         bodyStart = start;
@@ -172,13 +180,58 @@ bool CTrackList::SoundBeforeLast(int32_t start, int32_t end) {
     }
 }
 
+std::string CTrackList::EmptyBodyProblem() const {
+    if (checkText.find_first_not_of(' ') == std::string::npos) {
+        return "Empty body: the text holds nothing to play.";
+    }
+    return "Empty body: nothing to play between \">\" and \"<\".";
+}
+
+std::string CTrackList::UnbalancedProblem(int32_t start, int32_t end) const {
+    const auto last = std::min<int32_t>(end, static_cast<int32_t>(checkText.size()));
+    int32_t opened = 0;
+    int32_t closed = 0;
+    for (int32_t p = start; p <= last; ++p) {
+        const char c = checkText[static_cast<std::size_t>(p - 1)];
+        opened += c == '(' ? 1 : 0;
+        closed += c == ')' ? 1 : 0;
+    }
+    return "Unbalanced groups: " + std::to_string(opened) + " \"(\" but " + std::to_string(closed) +
+           " \")\".";
+}
+
+// SoundBeforeLast failed: the body holds only blanks, or its only sound stands at its very end, or
+// it has none.
+std::string CTrackList::NoSoundProblem(int32_t start, int32_t end) {
+    const auto first = static_cast<std::size_t>(start - 1);
+    const std::string_view body = std::string_view(checkText).substr(
+        std::min(first, checkText.size()), static_cast<std::size_t>(end - start + 1));
+    if (body.find_first_not_of(' ') == std::string_view::npos) {
+        return EmptyBodyProblem();
+    }
+    checkPos = start;
+    while (checkPos <= end) {
+        checkChar = ReadCheckChar(1);
+        if (checkChar == "/") {
+            do {
+                checkChar = ReadCheckChar(1);
+            } while (checkChar != "/" && checkPos <= end);
+        } else if (IsSoundSymbol(checkChar)) {
+            return "No sound before the last character: a blank after the last sound mends it.";
+        }
+    }
+    return "No sound before the last character: the body holds no x, X, #, ' or ^ outside a "
+           "caption.";
+}
+
 // Reads the body the way StepForward tokenises it and refuses what the cursor cannot play: a ")"
 // with no open group, a ninth open group, a group still open where the body restarts (each pass
 // would open one more), and a group without a sound symbol or rest, whose repeats would read for
 // ever without reaching a step. Together with the sound symbol the check has found, this bounds
 // every step to less than two runs over the body.
-bool CTrackList::CursorCanPlay(std::string_view body) {
+std::string CTrackList::CursorCanPlay(std::string_view body, int32_t start) {
     std::array<bool, MaxGroupDepth + 1> holdsStep{};
+    std::array<std::size_t, MaxGroupDepth + 1> opensAt{};
     int depth = 0;
     std::size_t i = 0;
     const auto skipDigits = [&](int most) {
@@ -186,16 +239,26 @@ bool CTrackList::CursorCanPlay(std::string_view body) {
             ++i;
         }
     };
+    // The character of the body at index, counted from 1 in the whole text.
+    const auto at = [start](std::size_t index) {
+        return " at character " + std::to_string(static_cast<std::size_t>(start) + index);
+    };
     while (i < body.size()) {
         const char c = body[i++];
         if (c == '(') {
             if (depth == MaxGroupDepth) {
-                return false;
+                return "Groups nested too deep: the \"(\"" + at(i - 1) + " opens a ninth one.";
             }
             holdsStep[static_cast<std::size_t>(++depth)] = false;
+            opensAt[static_cast<std::size_t>(depth)] = i - 1;
         } else if (c == ')') {
-            if (depth == 0 || !holdsStep[static_cast<std::size_t>(depth)]) {
-                return false;
+            if (depth == 0) {
+                return "Unbalanced groups: the \")\"" + at(i - 1) + " closes no group.";
+            }
+            if (!holdsStep[static_cast<std::size_t>(depth)]) {
+                return "A group with no step: the group" +
+                       at(opensAt[static_cast<std::size_t>(depth)]) +
+                       " holds no x, X, #, ', ^ or \".\".";
             }
             skipDigits(3);
             holdsStep[static_cast<std::size_t>(--depth)] = true;
@@ -210,7 +273,11 @@ bool CTrackList::CursorCanPlay(std::string_view body) {
             holdsStep[static_cast<std::size_t>(depth)] = true;
         }
     }
-    return depth == 0;
+    if (depth != 0) {
+        return "Unbalanced groups: the \"(\"" + at(opensAt[static_cast<std::size_t>(depth)]) +
+               " is not closed.";
+    }
+    return {};
 }
 
 // Tokenises the body as CursorCanPlay does; a group's steps count once per pass it is played.

@@ -25,6 +25,10 @@ public:
     void Rhithm(std::string_view vData);
     const std::string& Rhithm() const { return rhithm; }
     int32_t LastCheck() const { return lastCheck; }
+    // What the last check found wrong with its text, in one line for the player (unbalanced groups,
+    // no sound before the last character, an empty body, a group with no step), with the place
+    // where it lies; empty when the text was accepted.
+    const std::string& CheckProblem() const { return checkProblem; }
 
     bool EndReach() const { return endReach; }
     void NoInfinite(bool vData) { noInfinite = vData; }
@@ -64,7 +68,11 @@ private:
     bool FindBody(int32_t& start, int32_t& end);
     bool Balanced(int32_t start, int32_t end) const;
     bool SoundBeforeLast(int32_t start, int32_t end);
-    static bool CursorCanPlay(std::string_view body);
+    // Empty when the cursor can play the body, which begins at character start; else the problem.
+    static std::string CursorCanPlay(std::string_view body, int32_t start);
+    std::string EmptyBodyProblem() const;
+    std::string UnbalancedProblem(int32_t start, int32_t end) const;
+    std::string NoSoundProblem(int32_t start, int32_t end);
 
     std::string ReadChar(int32_t n);
     void StepBack(int32_t n);
@@ -90,6 +98,7 @@ private:
     int32_t bodyEnd = 0;
     bool wrapped = false;
     int32_t lastCheck = 0;
+    std::string checkProblem;
     int32_t savedPos = 0;
     int32_t savedDuration = 0;
     std::string savedInfo;

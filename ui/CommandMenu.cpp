@@ -154,6 +154,14 @@ std::vector<CommandMenu::KeyEntry> CommandMenu::KeyEntries() {
 CommandMenu::CommandMenu(Commands menuCommands, QWidget* parent)
     : commands(std::move(menuCommands))
     , menu(parent) {
+    undo = menu.addAction(QString());
+    QObject::connect(undo, &QAction::triggered, &menu, [this] {
+        if (commands.Undo) {
+            commands.Undo();
+        }
+    });
+    undoSeparator = menu.addSeparator();
+    ShowUndo(QString());
     for (const auto& [group, name] : GroupNames) {
         groups[group] = menu.addMenu(QString::fromUtf8(name));
     }
@@ -213,4 +221,10 @@ void CommandMenu::ShowZoom(int32_t percent) {
     for (QAction* action : zoomSteps->actions()) {
         action->setChecked(action->data().toInt() == percent);
     }
+}
+
+void CommandMenu::ShowUndo(const QString& label) {
+    undo->setText(label);
+    undo->setVisible(!label.isEmpty());
+    undoSeparator->setVisible(!label.isEmpty());
 }

@@ -16,7 +16,8 @@ class QWidget;
 // The menu of every command of the main window, opened with a right click, so that a newcomer
 // finds what the keys do. Each entry shows its key and does what the key does: it presses the key
 // as often as the key's gesture asks (a tap recalls, a quick double tap stores). The commands
-// that have no key (tap tempo, a typed tempo, the zoom) are offered beside them.
+// that have no key (tap tempo, a typed tempo, the zoom) are offered beside them, and above them
+// all the undo of the last store or reset, while there is one.
 class CommandMenu {
 public:
     struct Commands {
@@ -25,6 +26,8 @@ public:
         std::function<void()> TapTempo;
         std::function<void()> SetTempo;
         std::function<void(int32_t percent)> Zoom;
+        // Undoes the last store or reset.
+        std::function<void()> Undo;
     };
 
     enum class Group { Beat, Tempo, Rhythm, Mixer, Tools, Help };
@@ -43,6 +46,9 @@ public:
     QMenu& Menu() { return menu; }
     // Marks the zoom in effect.
     void ShowZoom(int32_t percent);
+    // The undo entry at the top of the menu ("Undo: slot A stored"); an empty label hides it.
+    void ShowUndo(const QString& label);
+    QAction& UndoEntry() { return *undo; }
 
     // Every gesture of the key map that does something a single press does not.
     static std::vector<KeyEntry> KeyEntries();
@@ -57,4 +63,6 @@ private:
     std::map<Group, QMenu*> groups;
     std::map<KeyCommand, QMenu*> families;
     std::unique_ptr<QActionGroup> zoomSteps;
+    QAction* undo = nullptr;
+    QAction* undoSeparator = nullptr;
 };

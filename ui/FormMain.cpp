@@ -2,6 +2,7 @@
 
 #include "FormT.h"
 #include "KeyTable.h"
+#include "MetronomePicture.h"
 #include "NotebookFolder.h"
 #include "ProgramFolder.h"
 #include "Rounding.h"
@@ -13,22 +14,18 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFont>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPalette>
-#include <QUrl>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <exception>
-#include <limits>
 #include <string_view>
-#include <system_error>
 #include <utility>
 
 const QColor FormMain::BackColour(255, 224, 192);
@@ -58,20 +55,6 @@ constexpr double AccelerandoFactor = 1.2006;
 
 // An export lets the window repaint and show its percentage this often.
 constexpr std::chrono::milliseconds ExportDelivery{15};
-
-// A mixer level moved by a step. The levels are the mixer's own units and are not limited here;
-// only a sum beyond what a level can hold stops at its end.
-int32_t SteppedLevel(int32_t level, int32_t step) {
-    const int64_t sum = int64_t{level} + step;
-    return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
-
-// The desktop's viewer for a document; Qt hands the request on (xdg-open on Linux) without
-// waiting for the viewer.
-void OpenWithDesktop(const std::filesystem::path& document) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(document.string())));
-}
 
 QFont SansSerif(double points, bool bold) {
     QFont font(QString::fromLatin1(SansFace));
@@ -127,11 +110,13 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
     , lbPause(this)
     , lbTime(this)
     , lbBPM(this)
+    , lbNotice(this)
     , services(platform)
     , values(programValues)
     , beatTimer(platform.Ticks, [this] { BeatDue(); }) {
     HelpPage = DataFolder() / "Help.htm";
-    OpenDocument = OpenWithDesktop;
+    helpViewer = std::make_unique<HelpViewer>(*this, platform.MessageDialogs);
+    OpenDocument = helpViewer->DesktopOpener();
     BuildControls();
     Form_Load();
     CreateMenu();
@@ -139,7 +124,7 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
 
 FormMain::~FormMain() {
     // A window destroyed without being closed (the application quit around it) still leaves the
-    // microphone muted and the practice time stored.
+    // microphone's mute as it was found and the practice time stored.
     if (Metron || Clock || Volume) {
         Running = false;
         int16_t Cancel = 0;
@@ -198,6 +183,10 @@ void FormMain::BuildControls() {
     SetUpLabel(lbTime, {64, 104, 145, 41}, QString(), SansSerif(24, false), Align::Centre, true);
     SetUpLabel(lbBPM, {88, 40, 97, 41}, QString(), SansSerif(24, false), Align::Centre, true);
     SetForeColour(lbBPM, DarkBlue);
+    // Between the tempo and the time since it was set, across the window.
+    lbNotice.setGeometry(4, 84, 260, 18);
+    lbNotice.setFont(SansSerif(9, true));
+    setWindowIcon(ProgramIcon());
 }
 
 void FormMain::Form_Load() {
@@ -210,6 +199,8 @@ void FormMain::Form_Load() {
     Clock = std::make_unique<CClock>(services.Ticks, services.Settings);
     Clock->Container(picClock);
     Volume = std::make_unique<cVolume>(services.Mixer, services.MessageDialogs);
+    // The microphone is the system's recording source: it is put back as found at the end.
+    micMutedAtStart = Volume->MikrofonMute();
     Volume->MikrofonMute(false);
     CreateKeyCommands();
     Running = true;
@@ -299,7 +290,7 @@ void FormMain::Guarded(const std::function<void()>& work) {
         work();
     } catch (const std::exception& error) {
         // Nothing can be trusted to go on after a fault in the middle of a step; the program ends
-        // the way a close does, so the microphone is muted and the practice time kept.
+        // the way a close does, so the microphone's mute is put back and the practice time kept.
         std::fprintf(stderr, "pulsara: %s; closing\n", error.what());
         EndAfterFault();
     }
@@ -402,11 +393,13 @@ void FormMain::Form_Unload(int16_t& Cancel) {
     beatTimer.Disarm();
     Display.Animate(false);
     if (Volume) {
-        Volume->MikrofonMute(true);
+        Volume->MikrofonMute(micMutedAtStart);
     }
     WaveExport.reset();
     RhythmKeys.reset();
     TempoKeys.reset();
+    MixerClockKeys.reset();
+    Feedback.reset();
     Presets.reset();
     Metron.reset();
     Clock.reset();
@@ -420,17 +413,31 @@ void FormMain::keyPressEvent(QKeyEvent* e) {
 }
 
 void FormMain::CreateKeyCommands() {
-    Presets = std::make_unique<MixerPresets>(*Volume, services.Settings);
-    TempoKeys = std::make_unique<TempoMemoryCommands>(*Metron, values, KeyState.SavedTempo, [this] {
-        FormT dialog(values, this);
-        dialog.exec();
+    Feedback = std::make_unique<CommandFeedback>(services.Settings);
+    Feedback->Listen([this](const CommandFeedback::Notice& notice) {
+        lbNotice.Show(QString::fromStdString(notice.Text), notice.Undoable);
+        if (commandMenu) {
+            commandMenu->ShowUndo(QString::fromStdString(Feedback->UndoLabel()));
+        }
     });
-    RhythmKeys = std::make_unique<RhythmCommands>(*Metron, services.Settings,
-                                                  services.MessageDialogs, KeyState.SavedRhythm,
-                                                  KeyState.RecalledRhythm, RhythmEntryText, [this] {
-                                                      frmRhithm dialog(RhythmEntryText, this);
-                                                      dialog.exec();
-                                                  });
+    lbNotice.OnUndo([this] { Undo(); });
+    Presets = std::make_unique<MixerPresets>(*Volume, services.Settings);
+    MixerClockKeys = std::make_unique<MixerClockCommands>(*Volume, *Presets, *Clock, *Feedback);
+    TempoKeys = std::make_unique<TempoMemoryCommands>(
+        *Metron, values, KeyState.SavedTempo,
+        [this] {
+            FormT dialog(values, this);
+            dialog.exec();
+        },
+        Feedback.get());
+    RhythmKeys = std::make_unique<RhythmCommands>(
+        *Metron, services.Settings, services.MessageDialogs, KeyState.SavedRhythm,
+        KeyState.RecalledRhythm, RhythmEntryText,
+        [this] {
+            frmRhithm dialog(RhythmEntryText, this);
+            return dialog.exec() == QDialog::Accepted;
+        },
+        Feedback.get());
     WaveExport = std::make_unique<WaveExportCommand>(*Metron, services.MessageDialogs, ExportBusy,
                                                      [this](bool on) { ShowExportNotice(on); });
     // The window repaints, shows the percentage and turns keys away while an export renders.
@@ -511,16 +518,16 @@ void FormMain::EngineCommand(const KeyBinding& key) {
 void FormMain::MixerCommand(const KeyBinding& key, bool DoubleKey) {
     switch (key.Command) {
     case KeyCommand::StepVolume:
-        Volume->VolumeLevel(SteppedLevel(Volume->VolumeLevel(), key.Argument));
+        MixerClockKeys->StepLevel(MixerClockCommands::Level::Master, key.Argument);
         break;
     case KeyCommand::StepWave:
-        Volume->WaveLevel(SteppedLevel(Volume->WaveLevel(), key.Argument));
+        MixerClockKeys->StepLevel(MixerClockCommands::Level::Wave, key.Argument);
         break;
     case KeyCommand::StepMic:
-        Volume->MicLevel(SteppedLevel(Volume->MicLevel(), key.Argument));
+        MixerClockKeys->StepLevel(MixerClockCommands::Level::Microphone, key.Argument);
         break;
     case KeyCommand::MicMute:
-        Volume->MikrofonMute(!Volume->MikrofonMute());
+        MixerClockKeys->ToggleMute();
         break;
     case KeyCommand::MixerPreset:
         SetMixer(DoubleKey, std::string(1, static_cast<char>(key.Argument)));
@@ -531,8 +538,8 @@ void FormMain::MixerCommand(const KeyBinding& key, bool DoubleKey) {
 }
 
 void FormMain::SetMixer(bool DoubleKey, std::string_view Name) {
-    if (Presets) {
-        Presets->SetMixer(DoubleKey, Name);
+    if (MixerClockKeys) {
+        MixerClockKeys->Preset(DoubleKey, Name);
     }
 }
 
@@ -581,9 +588,7 @@ void FormMain::MemoryCommand(const KeyBinding& key, bool DoubleKey) {
 void FormMain::WindowCommand(const KeyBinding& key, bool DoubleKey) {
     switch (key.Command) {
     case KeyCommand::ResetClock:
-        if (DoubleKey) {
-            Clock->ResetTime();
-        }
+        MixerClockKeys->ResetClock(DoubleKey);
         break;
     case KeyCommand::FreezeClock:
         Clock->Freeze(!Clock->Freeze());
@@ -611,12 +616,7 @@ void FormMain::ToggleDisplayMode() {
 }
 
 void FormMain::ShowHelp() {
-    // Nothing is said when the page is missing; a viewer would only show an error of its own.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(HelpPage, error) || !OpenDocument) {
-        return;
-    }
-    OpenDocument(HelpPage);
+    helpViewer->Show(HelpPage, OpenDocument);
 }
 
 // Showing an open side window again brings it to the front: a second notebook would read the notes
@@ -739,7 +739,7 @@ void FormMain::CreateMenu() {
     commandMenu = std::make_unique<CommandMenu>(
         CommandMenu::Commands{[this](int32_t code, int32_t presses) { PressKey(code, presses); },
                               [this] { lbBPM_Click(); }, [this] { EnterTempo(); },
-                              [this](int32_t percent) { SetZoom(percent); }},
+                              [this](int32_t percent) { SetZoom(percent); }, [this] { Undo(); }},
         this);
     ApplyZoom(zoom->Stored());
 }
@@ -789,17 +789,23 @@ void FormMain::EnterTempo() {
     if (ExportBusy || !Metron) {
         return;
     }
+    // No command runs while the dialog is open, so the beat goes on behind it at the old tempo.
+    int32_t tempo = Metron->BPM();
+    frmTempo dialog(tempo, CMetronome::MinBpm, CMetronome::MaxBpm, this);
+    // A close of the program dismisses the dialog; the engine may be gone by then.
+    if (dialog.exec() != QDialog::Accepted || !Metron || ExportBusy) {
+        return;
+    }
     const CommandScope command(*this);
-    Guarded([this] {
-        // The beat would stand still behind the dialog; it stops, as for the other dialogs.
-        Metron->Enable(false);
-        int32_t tempo = Metron->BPM();
-        frmTempo dialog(tempo, CMetronome::MinBpm, CMetronome::MaxBpm, this);
-        // A close of the program dismisses the dialog; the engine may be gone by then.
-        if (dialog.exec() == QDialog::Accepted && Metron) {
-            Metron->BPM(tempo);
-        }
-    });
+    Guarded([&] { Metron->BPM(tempo); });
+}
+
+void FormMain::Undo() {
+    if (ExportBusy || !Feedback) {
+        return;
+    }
+    const CommandScope command(*this);
+    Guarded([this] { Feedback->Undo(); });
 }
 
 void FormMain::SetZoom(int32_t percent) {

@@ -4,8 +4,12 @@
 #include "CClock.h"
 #include "CMetronome.h"
 #include "CMetronomeEvents.h"
+#include "CommandFeedback.h"
 #include "CommandMenu.h"
+#include "HelpViewer.h"
+#include "MixerClockCommands.h"
 #include "MixerPresets.h"
+#include "NoticeBar.h"
 #include "PlatformServices.h"
 #include "QtSurface.h"
 #include "RhythmCommands.h"
@@ -41,7 +45,8 @@ class QPaintEvent;
 // The program's main window. It owns the beat engine, the practice clock and the mixer object for
 // the whole run, drives the engine, shows the tempo, the rhythm strip, the
 // pause and accelerando state and the beat (a pendulum over the picture of a metronome, or a
-// bouncing ball), and closes only when no export is running, leaving the microphone muted and the
+// bouncing ball), tells in a short notice what a command changed where nothing else shows it, and
+// closes only when no export is running, leaving the microphone's mute as it found it and the
 // practice time stored.
 //
 // The window sleeps in the event loop until something is due: the engine's next wake (a step is
@@ -97,8 +102,12 @@ public:
     void PressKey(int32_t KeyCode, int32_t Presses);
     // A click on the tempo digits taps the tempo.
     void lbBPM_Click();
-    // Asks for a tempo in a small dialog; the beat stops first, as for every modal dialog.
+    // Asks for a tempo in a small dialog; the beat goes on behind it, and the tempo changes when
+    // the dialog is confirmed.
     void EnterTempo();
+    // Undoes the last store or reset (a slot, a tempo memory, a mixer preset, the practice total),
+    // as a click on its notice and the menu's undo entry do.
+    void Undo();
     // Lays the window out at percent (100, 150, 200 or 300) and keeps the zoom for the next run.
     void SetZoom(int32_t percent);
     CommandMenu& Commands() { return *commandMenu; }
@@ -134,12 +143,17 @@ public:
     std::unique_ptr<TempoMemoryCommands> TempoKeys;
     std::unique_ptr<RhythmCommands> RhythmKeys;
     std::unique_ptr<WaveExportCommand> WaveExport;
+    std::unique_ptr<MixerClockCommands> MixerClockKeys;
+    // What the commands tell the player, and the undo of the last store or reset.
+    std::unique_ptr<CommandFeedback> Feedback;
     // Carries the rhythm into and out of the rhythm entry dialog.
     std::string RhythmEntryText;
     // The help page, and the way a document is handed to the desktop's viewer without waiting for
     // it (tests watch the request instead).
+    // When no viewer can be started the page shows in a window of the program's own.
     std::filesystem::path HelpPage;
-    std::function<void(const std::filesystem::path&)> OpenDocument;
+    HelpViewer::Opener OpenDocument;
+    QTextBrowser* HelpWindow() const { return helpViewer->Window(); }
 
     // Controls, in creation order: later ones lie above earlier ones. The beat display holds
     // picBall, lbInfo, shMetr, LineMetr, Label1, lbRhithm and imMetronome, below all the others.
@@ -154,6 +168,8 @@ public:
     QLabel lbPause;
     QLabel lbTime;
     QLabel lbBPM;
+    // Above all the others.
+    NoticeBar lbNotice;
 
 protected:
     bool event(QEvent* e) override;
@@ -228,4 +244,7 @@ private:
     std::unique_ptr<WindowZoom> zoom;
     std::unique_ptr<TapTempo> taps;
     std::unique_ptr<CommandMenu> commandMenu;
+    std::unique_ptr<HelpViewer> helpViewer;
+    // The microphone's mute as the program found it, put back at the end.
+    bool micMutedAtStart = false;
 };

@@ -3,6 +3,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QPolygonF>
 #include <cmath>
 
@@ -74,7 +75,43 @@ void DrawPivot(QPainter& painter) {
     painter.drawEllipse(QPointF(Axis, MetronomePivot.y() + 0.5), 1.8, 1.8);
 }
 
+// The pendulum at rest, leaning a little as in the icon, with its weight.
+void DrawRestingPendulum(QPainter& painter) {
+    const QPointF pivot(Axis, MetronomePivot.y() + 0.5);
+    painter.setPen(QPen(QColor(60, 42, 16), 1.3, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(pivot, QPointF(Axis + 4.5, 9));
+    painter.save();
+    painter.translate(Axis + 3.2, 21);
+    painter.rotate(8.4);
+    painter.setPen(QPen(QColor(60, 42, 16), 0.8));
+    painter.setBrush(QColor(160, 160, 168));
+    painter.drawRoundedRect(QRectF(-2.5, -2, 5, 4), 0.8, 0.8);
+    painter.restore();
+}
+
 } // namespace
+
+QIcon ProgramIcon() {
+    QIcon icon;
+    // Each size is drawn for itself, not scaled from another.
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QImage picture(size, size, QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(static_cast<double>(size) / MetronomePictureSize,
+                      static_cast<double>(size) / MetronomePictureSize);
+        DrawPlinth(painter);
+        DrawCase(painter);
+        DrawFrontWindow(painter);
+        DrawNamePlateAndKey(painter);
+        DrawRestingPendulum(painter);
+        DrawPivot(painter);
+        painter.end();
+        icon.addPixmap(QPixmap::fromImage(picture));
+    }
+    return icon;
+}
 
 QImage MetronomePicture(double devicePixelRatio) {
     const int pixels = static_cast<int>(std::ceil(MetronomePictureSize * devicePixelRatio));

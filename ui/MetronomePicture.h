@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <QPoint>
 
@@ -11,3 +12,7 @@ QImage MetronomePicture(double devicePixelRatio = 1.0);
 
 inline constexpr int MetronomePictureSize = 64;
 inline constexpr QPoint MetronomePivot{26, 39};
+
+// The program's icon: the same metronome with its pendulum at rest, as assets/pulsara.svg draws
+// it, in the sizes a window manager asks for (16 to 256 pixels).
+QIcon ProgramIcon();

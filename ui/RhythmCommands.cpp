@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -32,18 +33,25 @@ std::string SlotName(int32_t KeyCode) {
     return "sav" + std::to_string(KeyCode);
 }
 
+// The slot as the player knows it: its key's letter.
+std::string SlotLetter(int32_t KeyCode) {
+    return std::string(1, static_cast<char>(KeyCode));
+}
+
 } // namespace
 
 RhythmCommands::RhythmCommands(CMetronome& Metron, SettingsStore& settings, Dialogs& dialogs,
                                std::string& SavedRhythm, std::string& RecalledRhythm,
-                               std::string& RhythmEntryText, std::function<void()> showRhythmEntry)
+                               std::string& RhythmEntryText, std::function<bool()> showRhythmEntry,
+                               CommandFeedback* feedback)
     : Metron(Metron)
     , settings(settings)
     , dialogs(dialogs)
     , SavedRhythm(SavedRhythm)
     , RecalledRhythm(RecalledRhythm)
     , RhythmEntryText(RhythmEntryText)
-    , showRhythmEntry(std::move(showRhythmEntry)) {}
+    , showRhythmEntry(std::move(showRhythmEntry))
+    , feedback(feedback) {}
 
 void RhythmCommands::SetRhythm(std::string_view text) {
     Metron.Track().Rhithm(text);
@@ -82,8 +90,16 @@ void RhythmCommands::SlotKey(int32_t KeyCode, bool DoubleKey) {
     if (SavedRhythm.empty()) {
         return;
     }
+    std::optional<CommandFeedback::Entry> before;
+    if (feedback) {
+        before = feedback->Before(Section, key);
+    }
     settings.Write(Section, key, SavedRhythm);
     SetRhythm(SavedRhythm);
+    if (feedback) {
+        const std::string slot = SlotLetter(KeyCode);
+        feedback->Undoable("Stored in slot " + slot, "slot " + slot + " stored", {*before});
+    }
 }
 
 FileDialogOptions RhythmCommands::RhythmDialog(std::string defaultExt) const {
@@ -133,14 +149,17 @@ void RhythmCommands::OpenRhythmFile() {
 void RhythmCommands::EnterRhythm() {
     Metron.Enable(false);
     RhythmEntryText = Metron.Track().Rhithm();
-    if (showRhythmEntry) {
-        showRhythmEntry();
-    }
-    if (RhythmEntryText.empty()) {
-        return;
-    }
-    SetRhythm(RhythmEntryText);
-    if (Metron.Track().LastCheck() == 0) {
-        dialogs.MessageBox("Error Syntax", "Error", MessageIcon::Exclamation);
+    for (bool again = false;; again = true) {
+        const bool confirmed = showRhythmEntry && showRhythmEntry();
+        // Closed without OK after a rejected text: the rhythm in effect stays as it is.
+        if (RhythmEntryText.empty() || (again && !confirmed)) {
+            return;
+        }
+        SetRhythm(RhythmEntryText);
+        if (Metron.Track().LastCheck() != 0) {
+            return;
+        }
+        dialogs.MessageBox("Error Syntax\n" + Metron.Track().CheckProblem(), "Error",
+                           MessageIcon::Exclamation);
     }
 }

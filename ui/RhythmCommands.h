@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CMetronome.h"
+#include "CommandFeedback.h"
 #include "Dialogs.h"
 #include "SettingsStore.h"
 
@@ -15,10 +16,13 @@
 class RhythmCommands {
 public:
     // SavedRhythm and RecalledRhythm are the key state's records; RhythmEntryText is the program's
-    // text carried into and out of the rhythm entry dialog, which showRhythmEntry shows modally.
+    // text carried into and out of the rhythm entry dialog, which showRhythmEntry shows modally; it
+    // returns true when the player confirmed the text with OK. A store into a slot is told through
+    // feedback, where one is given, and can be undone there.
     RhythmCommands(CMetronome& Metron, SettingsStore& settings, Dialogs& dialogs,
                    std::string& SavedRhythm, std::string& RecalledRhythm,
-                   std::string& RhythmEntryText, std::function<void()> showRhythmEntry);
+                   std::string& RhythmEntryText, std::function<bool()> showRhythmEntry,
+                   CommandFeedback* feedback = nullptr);
 
     void ShiftKey(bool DoubleKey);
     // Z (90), X (88), C (67), V (86).
@@ -27,7 +31,10 @@ public:
     void SlotKey(int32_t KeyCode, bool DoubleKey);
     void SaveRhythmFile(); // F2
     void OpenRhythmFile(); // F3
-    void EnterRhythm();    // F4
+    // F4. A text that fails the check is reported ("Error Syntax" and what is wrong) and the
+    // dialog comes back with it, so that the player can mend it, until a text is accepted or the
+    // dialog is closed without OK.
+    void EnterRhythm();
 
     static constexpr const char* DefaultRhythm = "4 xxxx (xxxx xxxx xxxx xxxx)0";
     static constexpr const char* Filter = "Rhithm files|*.rtm";
@@ -48,6 +55,7 @@ private:
     std::string& SavedRhythm;
     std::string& RecalledRhythm;
     std::string& RhythmEntryText;
-    std::function<void()> showRhythmEntry;
+    std::function<bool()> showRhythmEntry;
+    CommandFeedback* feedback;
     std::string lastRhythmFile;
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <string>
 #include <utility>
 
 namespace {
@@ -28,14 +29,37 @@ int32_t Nearest(double value) {
     return RoundToInt32(value);
 }
 
+// Slot i is keypad key i + 1, and the player knows it by that number.
+std::string MemoryNumber(int32_t slot) {
+    return std::to_string(slot + 1);
+}
+
 } // namespace
 
 TempoMemoryCommands::TempoMemoryCommands(CMetronome& Metron, TempoMemoryState& memory,
-                                         int32_t& SavedTempo, std::function<void()> showTempoGrowth)
+                                         int32_t& SavedTempo, std::function<void()> showTempoGrowth,
+                                         CommandFeedback* feedback)
     : Metron(Metron)
     , memory(memory)
     , SavedTempo(SavedTempo)
-    , showTempoGrowth(std::move(showTempoGrowth)) {}
+    , showTempoGrowth(std::move(showTempoGrowth))
+    , feedback(feedback) {}
+
+void TempoMemoryCommands::OfferUndo(std::string text, std::string what,
+                                    const TempoMemoryState& before, int32_t first, int32_t last) {
+    if (!feedback) {
+        return;
+    }
+    // Only what the command overwrote goes back: the stepping position stays where it is now.
+    const auto restore = [this, before, first, last] {
+        for (int32_t i = first; i <= last; ++i) {
+            memory.TempoMemory[static_cast<std::size_t>(i)] =
+                before.TempoMemory[static_cast<std::size_t>(i)];
+        }
+        memory.LastSlot = before.LastSlot;
+    };
+    feedback->Undoable(std::move(text), std::move(what), {}, restore);
+}
 
 void TempoMemoryCommands::KeypadDigit(int32_t slot, int32_t PressCount) {
     if (slot < 0 || slot >= SlotCount) {
@@ -52,11 +76,16 @@ void TempoMemoryCommands::KeypadDigit(int32_t slot, int32_t PressCount) {
 }
 
 void TempoMemoryCommands::StoreSavedTempo(int32_t slot) {
+    const TempoMemoryState before = memory;
     memory.TempoMemory[static_cast<std::size_t>(slot)] = SavedTempo;
     Metron.BPM(SavedTempo);
+    const std::string number = MemoryNumber(slot);
+    OfferUndo("Tempo memory " + number + " stored", "tempo memory " + number + " stored", before,
+              slot, slot);
 }
 
 void TempoMemoryCommands::SpreadEvenly(int32_t slot) {
+    const TempoMemoryState before = memory;
     auto& tempos = memory.TempoMemory;
     const double first = tempos[0];
     const double span = tempos[static_cast<std::size_t>(slot)] - first;
@@ -67,6 +96,9 @@ void TempoMemoryCommands::SpreadEvenly(int32_t slot) {
     memory.LastSlot = slot;
     Metron.BPM(tempos[0]);
     memory.CurSlot = 0;
+    const std::string number = MemoryNumber(slot);
+    OfferUndo("Even ramp up to tempo memory " + number, "even ramp up to tempo memory " + number,
+              before, 1, slot - 1);
 }
 
 void TempoMemoryCommands::Recall(int32_t slot) {
@@ -99,6 +131,7 @@ void TempoMemoryCommands::KeypadDecimal(bool DoubleKey) {
     if (!DoubleKey) {
         return;
     }
+    const TempoMemoryState before = memory;
     const int32_t top = Metron.BPM();
     const int32_t low = std::min(Nearest(top / LowDivisor + WarmUpLift), top);
     const int32_t mid = std::min(Nearest(top / MidDivisor + WarmUpLift), top);
@@ -118,4 +151,5 @@ void TempoMemoryCommands::KeypadDecimal(bool DoubleKey) {
     Metron.BPM(tempos[0]);
     memory.CurSlot = 0;
     memory.LastSlot = 8;
+    OfferUndo("Warm-up tempo ramp stored", "warm-up tempo ramp", before, 0, SlotCount - 1);
 }

@@ -91,10 +91,10 @@ TEST_F(ClockTest, TheRunRoundsHalvesToEvenMovesByMinutesAndStopsWhileFrozen) {
 // or not, waits 50 s, acts, waits 20 s, resumes and runs 7 s more. A frozen stretch never counts,
 // a checkpoint is not added twice, and the total stops at 32 bits.
 TEST_F(ClockTest, TheStoredTotalCountsTheRunUpToTheFreeze) {
-    const auto Checkpoint = &CClock::StoreProgress;
-    const auto Reset = &CClock::ResetTime;
+    void (*const Checkpoint)(CClock&) = [](CClock& c) { c.StoreProgress(); };
+    void (*const Reset)(CClock&) = [](CClock& c) { c.ResetTime(); };
     // Stored total, ms run before freezing or not, act, stored after the act, stored at release.
-    const std::tuple<const char*, int32_t, bool, void (CClock::*)(), const char*, const char*>
+    const std::tuple<const char*, int32_t, bool, void (*)(CClock&), const char*, const char*>
         cases[] = {
             {"100", 61400, false, nullptr, "", "238"},
             {"100", 40000, true, nullptr, "", "147"},
@@ -110,7 +110,7 @@ TEST_F(ClockTest, TheStoredTotalCountsTheRunUpToTheFreeze) {
         clock->Freeze(frozen);
         ticks.now += 50000;
         if (act != nullptr) {
-            (*clock.*act)();
+            act(*clock);
             EXPECT_EQ(StoredTotal(), afterAct) << stored;
         }
         ticks.now += 20000;
@@ -118,6 +118,32 @@ TEST_F(ClockTest, TheStoredTotalCountsTheRunUpToTheFreeze) {
         ticks.now += 7000;
         clock.reset();
         EXPECT_EQ(StoredTotal(), atRelease) << stored;
+    }
+}
+
+// An undone reset puts the total and the run it cut off back ahead of the run since, frozen or
+// not: no practice is lost, and what the store holds follows at the next checkpoint.
+TEST_F(ClockTest, AnUndoneResetLosesNoPractice) {
+    for (const bool frozen : {false, true}) {
+        SCOPED_TRACE(frozen ? "frozen" : "running");
+        Create("5000");
+        ticks.now += 90000;
+        clock->Freeze(frozen);
+        ticks.now += 30000;
+        const CClock::Cleared cleared = clock->ResetTime();
+        EXPECT_EQ(cleared.TotalTime, 5000);
+        EXPECT_EQ(cleared.RunMilliseconds, frozen ? 90000 : 120000);
+        ticks.now += 10000;
+        clock->StoreProgress();
+        EXPECT_EQ(StoredTotal(), frozen ? "0" : "10");
+        clock->UndoReset(cleared);
+        EXPECT_EQ(clock->TotalTime(), 5000);
+        clock->StoreProgress();
+        EXPECT_EQ(StoredTotal(), frozen ? "5090" : "5130");
+        clock->Freeze(false);
+        ticks.now += 5000;
+        clock.reset();
+        EXPECT_EQ(StoredTotal(), frozen ? "5095" : "5135");
     }
 }
 

@@ -7,7 +7,8 @@
 #include <string>
 #include <utility>
 
-// A settings store in memory. Tests seed values, read back what was written and count the writes.
+// A settings store in memory. Tests seed values, read back what was written and count the writes
+// (a key taken out counts as one).
 class MemorySettingsStore final : public SettingsStore {
 public:
     std::string Read(std::string_view section, std::string_view key,
@@ -18,6 +19,15 @@ public:
     void Write(std::string_view section, std::string_view key, std::string_view value) override {
         Set(section, key, value);
         ++writeCount;
+    }
+
+    void Remove(std::string_view section, std::string_view key) override {
+        values.erase({std::string(section), std::string(key)});
+        ++writeCount;
+    }
+
+    std::optional<std::string> Find(std::string_view section, std::string_view key) override {
+        return Stored(section, key);
     }
 
     // Seeds a value without counting it as a write.

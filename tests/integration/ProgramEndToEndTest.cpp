@@ -1,17 +1,20 @@
 // The built program as a player meets it: started on an X server of its own (Xvfb) with the
-// private PulseAudio server's null sink as its sound card, played with key presses that go through
-// the X server (xdotool), heard through the sink's monitor, and ended with the window's close box
-// or by the system.
+// private PulseAudio server's null sink as its sound card, played with key presses and clicks that
+// go through the X server (xdotool), heard through the sink's monitor, and ended with the window's
+// close box or by the system.
 #include "ChildProcess.h"
 #include "ClickOnsets.h"
 #include "MonitorRecorder.h"
+#include "QtSettingsStore.h"
 #include "XServer.h"
 #include "fakes/TempFolder.h"
 
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <string>
 #include <thread>
@@ -46,14 +49,33 @@ protected:
         return window;
     }
 
+    // The program's settings file as the program left it.
+    std::optional<std::string> Setting(const char* section, const char* key) const {
+        return QtSettingsStore((home / "config/Pulsara/Pulsara.conf").string()).Find(section, key);
+    }
+    // Waits up to five seconds for what the program writes in the background.
+    static bool Eventually(const std::function<bool()>& condition) {
+        for (const auto deadline = Clock::now() + 5s; Clock::now() < deadline;) {
+            if (condition()) {
+                return true;
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        return condition();
+    }
+    static std::optional<std::string> MonitorMute() {
+        return ChildProcess::Output({"pactl", "get-source-mute", Monitor});
+    }
+
     TempFolder home;
     XServer x;
     std::unique_ptr<ChildProcess> program;
 };
 
 TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTimeStored) {
-    // Every program run mutes the microphone (the sink's monitor) as it ends, and the tests that
-    // share the server run in any order: each one that records the monitor unmutes it first.
+    // Every program run leaves the microphone (the sink's monitor) muted or not as it found it,
+    // and the tests that share the server run in any order: each one that records the monitor
+    // unmutes it first.
     ASSERT_TRUE(ChildProcess::Output({"pactl", "set-source-mute", Monitor, "0"}));
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.Start() && recorder.WaitForData(5s))
@@ -87,8 +109,8 @@ TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTi
     ASSERT_TRUE(x.ClickCloseBox(window));
     ASSERT_TRUE(program->Ended(15s)) << "the close box did not end the program";
     EXPECT_TRUE(program->EndedCleanly());
-    EXPECT_EQ(ChildProcess::Output({"pactl", "get-source-mute", Monitor}), "Mute: yes\n")
-        << "the microphone (the sink's monitor) was left open";
+    EXPECT_EQ(MonitorMute(), "Mute: no\n")
+        << "the microphone (the sink's monitor) was not left as the program found it";
     // The practice time, in whole seconds, between the window's life and the program's.
     std::smatch total;
     const std::string settings = home.Bytes("config/Pulsara/Pulsara.conf");
@@ -98,6 +120,48 @@ TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTi
     const int stored = std::stoi(total[1]);
     EXPECT_GE(stored, std::chrono::duration_cast<seconds>(closing - windowUp).count() - 1);
     EXPECT_LE(stored, std::chrono::duration_cast<seconds>(Clock::now() - spawned).count() + 1);
+}
+
+// A double tap of A stores the rhythm in slot A; a click on the notice that says so undoes the
+// store, and the settings file's slot is as it was. A slot that was empty is empty again after
+// the menu's undo entry. The microphone, muted when the program started, is unmuted while it
+// runs and muted again when it ends; the window has its icon.
+TEST_F(ProgramEndToEnd, ADoubleTapOfAThenUndoLeavesTheSettingsFilesSlotAsItWas) {
+    ASSERT_TRUE(ChildProcess::Output({"pactl", "set-source-mute", Monitor, "1"}));
+    fs::create_directories(home / "config/Pulsara");
+    home.Put("config/Pulsara/Pulsara.conf", "[Rhithm]\nsav65=12 xxx xxx xxx xxx\n");
+    const std::string window = Start();
+    ASSERT_FALSE(window.empty());
+    EXPECT_EQ(MonitorMute(), "Mute: no\n");
+    bool hasIcon = false;
+    for (const auto& [width, height] : x.IconSizes(window)) {
+        hasIcon = hasIcon || (width == 64 && height == 64);
+    }
+    EXPECT_TRUE(hasIcon) << "no 64 × 64 icon in _NET_WM_ICON";
+
+    const std::string played = "4 xxxx (xxxx xxxx xxxx xxxx)0  ";
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "a", "a"}));
+    ASSERT_TRUE(Eventually([&] { return Setting("Rhithm", "sav65") == played; }))
+        << "the double tap stored nothing: " << home.Bytes("config/Pulsara/Pulsara.conf");
+    // The notice lies across the window between the tempo and the time; a click on it undoes.
+    ASSERT_TRUE(x.Xdotool({"mousemove", "--window", window, "134", "93", "click", "1"}));
+    EXPECT_TRUE(Eventually([&] { return Setting("Rhithm", "sav65") == "12 xxx xxx xxx xxx"; }))
+        << home.Bytes("config/Pulsara/Pulsara.conf");
+
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "s", "s"}));
+    ASSERT_TRUE(Eventually([&] { return Setting("Rhithm", "sav83") == played; }));
+    // The menu's first entry is the undo.
+    ASSERT_TRUE(x.Xdotool({"mousemove", "--window", window, "30", "150", "click", "3"}));
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(x.Xdotool({"key", "Down", "Return"}));
+    EXPECT_TRUE(Eventually([&] { return !Setting("Rhithm", "sav83"); }))
+        << home.Bytes("config/Pulsara/Pulsara.conf");
+    EXPECT_EQ(Setting("Rhithm", "sav65"), "12 xxx xxx xxx xxx");
+
+    ASSERT_TRUE(x.ClickCloseBox(window));
+    ASSERT_TRUE(program->Ended(15s)) << "the close box did not end the program";
+    EXPECT_TRUE(program->EndedCleanly());
+    EXPECT_EQ(MonitorMute(), "Mute: yes\n") << "the microphone was not muted again";
 }
 
 // An end asked for by the system (SIGTERM) is obeyed at once, also during the long measuring of an

@@ -24,8 +24,9 @@ std::string Shell(const std::string& command) {
 
 class AlsaMixerTest : public testing::Test {
 protected:
-    // The program under the end-to-end test mutes the microphone (the monitor) whenever it ends,
-    // and the tests sharing the server run in any order: each starts from a known state.
+    // The program under the end-to-end test leaves the microphone (the monitor) muted or not as
+    // it found it, and the tests sharing the server run in any order: each starts from a known
+    // state.
     void SetUp() override {
         Shell("pactl set-sink-volume @DEFAULT_SINK@ 65536; pactl set-sink-mute @DEFAULT_SINK@ 0; "
               "pactl set-source-volume @DEFAULT_SOURCE@ 65536; "

@@ -62,8 +62,52 @@ TEST(RhythmCheck, OverlongTextIsRefused) {
     CTrackList track;
     track.Rhithm(std::string(CTrackList::MaxTextLength + 1, 'x'));
     EXPECT_EQ(track.LastCheck(), 0);
+    EXPECT_EQ(track.CheckProblem(), "The text is longer than 16777216 characters.");
     track.Rhithm(std::string(CTrackList::MaxTextLength, 'x'));
     EXPECT_EQ(track.LastCheck(), 1);
+    EXPECT_EQ(track.CheckProblem(), "");
+}
+
+// A refused text says in one line what is wrong with it, and where, so that the player can mend
+// it: each of the check's rules, and the cursor's own.
+TEST(RhythmCheck, ARefusedTextSaysWhatIsWrong) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "Empty body: the text holds nothing to play."},
+        {"   ", "Empty body: the text holds nothing to play."},
+        {"a>   <b", "Empty body: nothing to play between \">\" and \"<\"."},
+        {"<4 xx", "Empty body: nothing to play between \">\" and \"<\"."},
+        {"4 xx>", "Empty body: nothing to play between \">\" and \"<\"."},
+        {"4 (xx", "Unbalanced groups: 1 \"(\" but 0 \")\"."},
+        {"4 xx /(/", "Unbalanced groups: 1 \"(\" but 0 \")\"."},
+        {"4 ((x) ", "Unbalanced groups: 2 \"(\" but 1 \")\"."},
+        {"4 x", "No sound before the last character: a blank after the last sound mends it."},
+        {"4 .x", "No sound before the last character: a blank after the last sound mends it."},
+        {"4 /xx/ x", "No sound before the last character: a blank after the last sound mends it."},
+        {"4 ....", "No sound before the last character: the body holds no x, X, #, ' or ^ outside "
+                   "a caption."},
+        {"/a/ 4 x", "No sound before the last character: a blank after the last sound mends it."},
+        {"4 /xx xx", "No sound before the last character: the body holds no x, X, #, ' or ^ "
+                     "outside a caption."},
+        {"4 )xx(", "Unbalanced groups: the \")\" at character 3 closes no group."},
+        {"4 (x /a)", "Unbalanced groups: the \"(\" at character 3 is not closed."},
+        {"4 (((((((((x)))))))))",
+         "Groups nested too deep: the \"(\" at character 11 opens a ninth one."},
+        {"4 xx ()0", "A group with no step: the group at character 6 holds no x, X, #, ', ^ or "
+                     "\".\"."},
+        {"a>4 xx (x())", "A group with no step: the group at character 10 holds no x, X, #, ', ^ "
+                         "or \".\"."},
+        {"4 xx (8 16)3", "A group with no step: the group at character 6 holds no x, X, #, ', ^ "
+                         "or \".\"."},
+    };
+    for (const auto& [text, problem] : cases) {
+        CTrackList track;
+        track.Rhithm("8 xx ");
+        track.Rhithm(text);
+        EXPECT_EQ(track.LastCheck(), 0) << text;
+        EXPECT_EQ(track.CheckProblem(), problem) << text;
+        track.Rhithm("8 xx ");
+        EXPECT_EQ(track.CheckProblem(), "");
+    }
 }
 
 TEST(TrackCursor, PlaysEachConstructAsWritten) {

@@ -21,6 +21,9 @@ public:
         heldUp = gate.wait_for(std::chrono::seconds(30)) != std::future_status::ready;
         store.Write(section, key, value);
     }
+    void Remove(std::string_view section, std::string_view key) override {
+        store.Remove(section, key);
+    }
     bool WriteFailed() override { return failing; }
 
     std::promise<void> started;
@@ -54,6 +57,26 @@ TEST(BackgroundSettingsStoreTest, WritesNeverWaitForTheBackendAndTheNewestValueL
     store.Write("Time", "TotalTime", "40");
     store.Flush();
     EXPECT_EQ(failures, 1) << "a failing file is reported once";
+}
+
+// A key taken out is gone at once for the caller and reaches the backend in turn with the writes:
+// the newest change of a key wins, whether a value or its removal.
+TEST(BackgroundSettingsStoreTest, AKeyTakenOutIsGoneAtOnceAndThenInTheBackend) {
+    MemorySettingsStore memory;
+    memory.Set("Rhithm", "sav65", "8 xx  ");
+    memory.Set("Rhithm", "sav83", "");
+    BackgroundSettingsStore store(memory, memory.values);
+    EXPECT_EQ(store.Find("Rhithm", "sav83"), "");
+    EXPECT_EQ(store.Find("Rhithm", "sav68"), std::nullopt);
+    store.Write("Rhithm", "sav65", "4 x  ");
+    store.Remove("Rhithm", "sav65");
+    EXPECT_EQ(store.Find("Rhithm", "sav65"), std::nullopt);
+    EXPECT_EQ(store.Read("Rhithm", "sav65", "absent"), "absent");
+    store.Remove("Rhithm", "sav83");
+    store.Write("Rhithm", "sav83", "12 xxx  ");
+    store.Flush();
+    EXPECT_EQ(memory.Stored("Rhithm", "sav65"), std::nullopt);
+    EXPECT_EQ(memory.Stored("Rhithm", "sav83"), "12 xxx  ");
 }
 
 TEST(BackgroundSettingsStoreTest, ReleaseWritesWhatIsStillWaiting) {

@@ -49,6 +49,29 @@ TEST_F(SettingsStoreTest, KeysThatLookAlikeStayApartAndValuesComeBackByteForByte
     EXPECT_EQ(fresh.Read("Mixer", "mix/_wave", "absent"), "absent");
 }
 
+// An undo puts a key back as it was: an empty value is a value, and a key taken out leaves no
+// trace in the file, not even an empty section.
+TEST_F(SettingsStoreTest, AnEmptyValueIsFoundAndAKeyTakenOutLeavesTheFileAsBefore) {
+    {
+        QtSettingsStore store = Store("Pulsara.conf");
+        store.Write("Time", "TotalTime", "5");
+    }
+    const std::string before = folder.Bytes("Pulsara.conf");
+    {
+        QtSettingsStore store = Store("Pulsara.conf");
+        EXPECT_EQ(store.Find("Rhithm", "sav65"), std::nullopt);
+        store.Write("Rhithm", "sav65", "");
+        EXPECT_EQ(store.Find("Rhithm", "sav65"), "");
+        store.Write("Rhithm", "sav65", "8 xx  ");
+        EXPECT_EQ(store.Find("Rhithm", "sav65"), "8 xx  ");
+        store.Remove("Rhithm", "sav65");
+        store.Remove("Rhithm", "sav83");
+        EXPECT_EQ(store.Find("Rhithm", "sav65"), std::nullopt);
+    }
+    EXPECT_EQ(folder.Bytes("Pulsara.conf"), before);
+    EXPECT_EQ(Store("Pulsara.conf").Find("Time", "TotalTime"), "5");
+}
+
 TEST_F(SettingsStoreTest, AnEmptyOrDamagedFileReadsAsDefaultsAndTheNextWriteMendsIt) {
     for (const std::string& bytes :
          {""s, "[Time\nTotalTi"s, "\0\0\0\0[Time]\0TotalTime\0"s,

@@ -29,6 +29,13 @@ public:
                           std::string(value));
         store.Write(section, key, value);
     }
+    void Remove(std::string_view section, std::string_view key) override {
+        journal.push_back("Remove " + std::string(section) + "/" + std::string(key));
+        store.Remove(section, key);
+    }
+    std::optional<std::string> Find(std::string_view section, std::string_view key) override {
+        return store.Find(section, key);
+    }
 
     std::vector<std::string>& journal;
     MemorySettingsStore store;

@@ -13,8 +13,8 @@ TEST_F(FormMainTest, OpensQuietWithTheMicrophoneOnAndTheDefaultRhythm) {
     EXPECT_TRUE(sound.requests.empty());
 }
 
-// The close waits for an export; then it mutes the microphone, stores the practice time and
-// closes the mixer, in this order and once.
+// The close waits for an export; then it puts the microphone's mute back as it was found (muted,
+// here), stores the practice time and closes the mixer, in this order and once.
 TEST_F(FormMainTest, ClosesAfterAnExportMutingTheMicrophoneBeforeStoringTheTime) {
     form.reset();
     settings.store.Set("Time", "TotalTime", "100");

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -15,6 +16,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -24,12 +26,19 @@ class RhythmCommandsTest : public ::testing::Test {
 protected:
     RhythmCommandsTest()
         : metron(ticks, sound)
-        , commands(metron, settings, dialogs, SavedRhythm, RecalledRhythm, RhythmEntryText, [this] {
-            shownEntryText = RhythmEntryText;
-            if (!entryAnswer.empty()) {
-                RhythmEntryText = entryAnswer;
-            }
-        }) {
+        , commands(
+              metron, settings, dialogs, SavedRhythm, RecalledRhythm, RhythmEntryText,
+              [this] {
+                  // Each round of the dialog takes the next answer; none left is the close box.
+                  shownEntryTexts.push_back(RhythmEntryText);
+                  if (entryAnswers.empty()) {
+                      return false;
+                  }
+                  RhythmEntryText = entryAnswers.front();
+                  entryAnswers.pop_front();
+                  return true;
+              },
+              &feedback) {
         metron.BPM(120);
         metron.Track().Rhithm(RhythmCommands::DefaultRhythm);
     }
@@ -76,8 +85,9 @@ protected:
     std::string SavedRhythm;
     std::string RecalledRhythm;
     std::string RhythmEntryText;
-    std::string shownEntryText;
-    std::string entryAnswer;
+    std::vector<std::string> shownEntryTexts;
+    std::deque<std::string> entryAnswers;
+    CommandFeedback feedback{settings};
     CMetronome metron;
     RhythmCommands commands;
 };
@@ -189,29 +199,87 @@ TEST_F(RhythmCommandsTest, FailedSavesAndOpensAreReportedAndChangeNothing) {
 
 TEST_F(RhythmCommandsTest, EntryReplacesAValidTextRejectsABadOneAndRestartsOnClose) {
     struct Row {
-        const char* answer; // empty: closed with the close box, the text as it was
+        std::deque<std::string> answers; // none left: closed with the close box
         const char* rhythm;
-        std::size_t messages;
+        std::size_t rounds;
     };
-    for (const Row& row : {Row{"8 xx xx xx xx", "8 xx xx xx xx  ", 0},
-                           Row{"4 x", "8 x'x'x'x'  ", 1}, Row{"", "8 x'x'x'x'  ", 0}}) {
-        SCOPED_TRACE(row.answer);
+    for (const Row& row : {Row{{"8 xx xx xx xx"}, "8 xx xx xx xx  ", 1},
+                           Row{{"4 x"}, "8 x'x'x'x'  ", 2}, Row{{}, "8 x'x'x'x'  ", 1}}) {
+        SCOPED_TRACE(row.rhythm);
         dialogs.messages.clear();
+        shownEntryTexts.clear();
         Play("8 x'x'x'x'");
         metron.Track().StepForward();
-        entryAnswer = row.answer;
+        entryAnswers = row.answers;
         commands.EnterRhythm();
-        EXPECT_EQ(shownEntryText, "8 x'x'x'x'  ");
+        ASSERT_EQ(shownEntryTexts.size(), row.rounds);
+        EXPECT_EQ(shownEntryTexts[0], "8 x'x'x'x'  ");
         EXPECT_EQ(Rhythm(), row.rhythm);
         EXPECT_FALSE(metron.Enable());
-        ASSERT_EQ(dialogs.messages.size(), row.messages);
-        if (row.messages == 0) {
+        ASSERT_EQ(dialogs.messages.size(), row.rounds - 1);
+        if (row.rounds == 1) {
             EXPECT_EQ(metron.Track().CurPos(), 1) << "the rhythm starts anew";
         } else {
-            EXPECT_EQ(dialogs.messages[0], (ScriptedDialogs::Message{"Error Syntax", "Error",
-                                                                     MessageIcon::Exclamation}));
+            EXPECT_EQ(dialogs.messages[0].title, "Error");
+            EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Exclamation);
         }
     }
+}
+
+// A text that fails the check comes back in the dialog for mending, as often as it fails, with
+// "Error Syntax" and one line of what is wrong; a mended text is taken, a close keeps the old
+// rhythm.
+TEST_F(RhythmCommandsTest, TheEntryDialogComesBackWithTheRejectedTextAndSaysWhatIsWrong) {
+    Play("8 x'x'x'x'");
+    entryAnswers = {"4 (xx", "4 x", "4 (xx) "};
+    commands.EnterRhythm();
+    EXPECT_EQ(shownEntryTexts, (std::vector<std::string>{"8 x'x'x'x'  ", "4 (xx", "4 x"}));
+    EXPECT_EQ(Rhythm(), "4 (xx)   ");
+    const std::vector<ScriptedDialogs::Message> told{
+        {"Error Syntax\nUnbalanced groups: 1 \"(\" but 0 \")\".", "Error",
+         MessageIcon::Exclamation},
+        {"Error Syntax\nNo sound before the last character: a blank after the last sound mends it.",
+         "Error", MessageIcon::Exclamation}};
+    EXPECT_EQ(dialogs.messages, told);
+
+    // Closed without OK on the second round: the rejected text is dropped and nothing more is
+    // said.
+    shownEntryTexts.clear();
+    dialogs.messages.clear();
+    entryAnswers = {"4 ()x "};
+    commands.EnterRhythm();
+    EXPECT_EQ(shownEntryTexts, (std::vector<std::string>{"4 (xx)   ", "4 ()x "}));
+    EXPECT_EQ(Rhythm(), "4 (xx)   ");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Error Syntax\nA group with no step: the group at character 3 holds no x, X, #, ', ^ "
+              "or \".\".");
+}
+
+// A double tap on a slot says so, and its undo puts the slot back in the settings as it was:
+// the old text, or no entry at all; a third quick tap keeps the undo going back to before the
+// first store.
+TEST_F(RhythmCommandsTest, AStoreIntoASlotIsToldAndItsUndoPutsTheSlotBack) {
+    settings.Set("Rhithm", "sav65", "12 xxx xxx xxx xxx");
+    Play("8 xx xx xx xx");
+    commands.SlotKey(65, false);
+    commands.SlotKey(65, true);
+    commands.SlotKey(65, true);
+    EXPECT_EQ(feedback.Last(), (CommandFeedback::Notice{"Stored in slot A", true}));
+    EXPECT_EQ(feedback.UndoLabel(), "Undo: slot A stored");
+    EXPECT_EQ(settings.Stored("Rhithm", "sav65"), "8 xx xx xx xx  ");
+    EXPECT_TRUE(feedback.Undo());
+    EXPECT_EQ(settings.Stored("Rhithm", "sav65"), "12 xxx xxx xxx xxx");
+    EXPECT_EQ(feedback.Last(), (CommandFeedback::Notice{"Undone: slot A stored", false}));
+    EXPECT_FALSE(feedback.CanUndo());
+    EXPECT_FALSE(feedback.Undo()) << "one level";
+    EXPECT_EQ(Rhythm(), "8 xx xx xx xx  ") << "the rhythm in effect is not touched";
+
+    commands.SlotKey(76, false);
+    commands.SlotKey(76, true);
+    EXPECT_EQ(settings.Stored("Rhithm", "sav76"), "8 xx xx xx xx  ");
+    feedback.Undo();
+    EXPECT_EQ(settings.Stored("Rhithm", "sav76"), std::nullopt);
 }
 
 } // namespace

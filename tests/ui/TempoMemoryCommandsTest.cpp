@@ -1,6 +1,7 @@
 #include "TempoMemoryCommands.h"
 
 #include "fakes/ManualTickSource.h"
+#include "fakes/MemorySettingsStore.h"
 #include "fakes/RecordingSoundOutput.h"
 
 #include <array>
@@ -17,7 +18,8 @@ class TempoMemoryCommandsTest : public ::testing::Test {
 protected:
     TempoMemoryCommandsTest()
         : metron(ticks, sound)
-        , commands(metron, memory, SavedTempo, [] {}) {
+        , commands(
+              metron, memory, SavedTempo, [] {}, &feedback) {
         metron.Track().Rhithm("4 xxxx (xxxx xxxx xxxx xxxx)0");
         metron.BPM(120);
     }
@@ -37,6 +39,8 @@ protected:
     CMetronome metron;
     TempoMemoryState memory;
     int32_t SavedTempo = 0;
+    MemorySettingsStore settings;
+    CommandFeedback feedback{settings};
     TempoMemoryCommands commands;
 };
 
@@ -103,6 +107,43 @@ TEST_F(TempoMemoryCommandsTest, WarmUpSeriesOnADoublePressRisesToTheTempo) {
     }
     EXPECT_EQ(memory.CurSlot, 0);
     EXPECT_EQ(memory.LastSlot, 8);
+}
+
+// What a store, an even ramp and the warm-up series write into the memory is told, and the undo
+// puts back exactly the slots each overwrote (and where the series ended), leaving the tempo and
+// the slot stepped to as they are.
+TEST_F(TempoMemoryCommandsTest, StoresAndRampsAreToldAndTheirUndoPutsTheSlotsBack) {
+    metron.BPM(100);
+    commands.KeypadDigit(2, 1);
+    commands.KeypadDigit(2, 2);
+    EXPECT_EQ(feedback.Last(), (CommandFeedback::Notice{"Tempo memory 3 stored", true}));
+    EXPECT_EQ(feedback.UndoLabel(), "Undo: tempo memory 3 stored");
+    EXPECT_EQ(memory.TempoMemory[2], 100);
+    commands.KeypadPlus();
+    ASSERT_TRUE(feedback.Undo());
+    EXPECT_EQ(memory.TempoMemory, Start);
+    EXPECT_EQ(memory.CurSlot, 3) << "the stepping stays where it went";
+    EXPECT_EQ(metron.BPM(), 45);
+    EXPECT_EQ(feedback.Last(), (CommandFeedback::Notice{"Undone: tempo memory 3 stored", false}));
+
+    metron.BPM(100);
+    Presses(4, 3);
+    EXPECT_EQ(feedback.Last(), (CommandFeedback::Notice{"Even ramp up to tempo memory 5", true}));
+    feedback.Undo();
+    EXPECT_EQ(memory.TempoMemory, (Tempos{30, 35, 40, 45, 100, 55, 60, 65, 70}))
+        << "the store before the ramp stays";
+    EXPECT_EQ(memory.LastSlot, 8);
+
+    metron.BPM(120);
+    commands.KeypadDecimal(true);
+    EXPECT_EQ(feedback.Last(), (CommandFeedback::Notice{"Warm-up tempo ramp stored", true}));
+    EXPECT_EQ(feedback.UndoLabel(), "Undo: warm-up tempo ramp");
+    memory.LastSlot = 3;
+    feedback.Undo();
+    EXPECT_EQ(memory.TempoMemory, (Tempos{30, 35, 40, 45, 100, 55, 60, 65, 70}));
+    EXPECT_EQ(memory.LastSlot, 8);
+    EXPECT_EQ(metron.BPM(), 40) << "the tempo is not touched";
+    EXPECT_EQ(settings.writeCount, 0) << "the tempo memory is not kept in the settings";
 }
 
 } // namespace
