@@ -25,6 +25,7 @@ public:
         std::function<void()> TapTempo;
         std::function<void()> SetTempo;
         std::function<void(int32_t percent)> Zoom;
+        std::function<void()> Journal;
     };
 
     enum class Group { Beat, Tempo, Rhythm, Mixer, Tools, Help };

@@ -208,6 +208,9 @@ void FormMain::Form_Load() {
     Volume = std::make_unique<cVolume>(services.Mixer, services.MessageDialogs);
     Volume->MikrofonMute(false);
     CreateKeyCommands();
+    Journal = std::make_unique<PracticeJournal>(
+        services.Ticks, *Metron, [this] { return RhythmKeys->Source(); }, services.MessageDialogs,
+        this);
     Running = true;
     for (std::size_t i = 0; i < values.TempoMemory.size(); ++i) {
         values.TempoMemory[i] = 30 + 5 * static_cast<int32_t>(i);
@@ -407,6 +410,7 @@ void FormMain::Form_Unload(int16_t& Cancel) {
     if (Volume) {
         Volume->MikrofonMute(true);
     }
+    Journal.reset();
     WaveExport.reset();
     RhythmKeys.reset();
     TempoKeys.reset();
@@ -686,6 +690,9 @@ void FormMain::ShowDisplayMode(int32_t mode) {
 // What the events of a step change on screen shows when the step is heard; what a key changes
 // shows at once.
 void FormMain::Metron_BpmChange() {
+    if (Journal) {
+        Journal->EngineChanged();
+    }
     const QString tempo = QString::number(Metron->BPM());
     if (!pulsing) {
         ++tempoWrites;
@@ -748,6 +755,9 @@ void FormMain::Metron_AccelerandoChange() {
 }
 
 void FormMain::Metron_EnableChange() {
+    if (Journal) {
+        Journal->EngineChanged();
+    }
     if (!Metron->Enable()) {
         Display.DropPending();
         lbTime.clear();
@@ -769,7 +779,8 @@ void FormMain::CreateMenu() {
     commandMenu = std::make_unique<CommandMenu>(
         CommandMenu::Commands{[this](int32_t code, int32_t presses) { PressKey(code, presses); },
                               [this] { lbBPM_Click(); }, [this] { EnterTempo(); },
-                              [this](int32_t percent) { SetZoom(percent); }},
+                              [this](int32_t percent) { SetZoom(percent); },
+                              [this] { Journal->Show(); }},
         this);
     ApplyZoom(zoom->Stored());
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <utility>
 
 namespace {
@@ -45,14 +46,18 @@ RhythmCommands::RhythmCommands(CMetronome& Metron, SettingsStore& settings, Dial
     , RhythmEntryText(RhythmEntryText)
     , showRhythmEntry(std::move(showRhythmEntry)) {}
 
-void RhythmCommands::SetRhythm(std::string_view text) {
+void RhythmCommands::SetRhythm(std::string_view text, RhythmSource from) {
     Metron.Track().Rhithm(text);
+    if (Metron.Track().LastCheck() == 1) {
+        source = std::move(from);
+    }
 }
 
 void RhythmCommands::ShiftKey(bool DoubleKey) {
-    SetRhythm(DefaultRhythm);
+    SetRhythm(DefaultRhythm, RhythmSource::Default());
     if (DoubleKey) {
         Metron.Track().LastRhitmFromFile();
+        source = lastFileRead.empty() ? source : RhythmSource::File(lastFileRead);
     }
 }
 
@@ -60,7 +65,9 @@ void RhythmCommands::PresetKey(int32_t KeyCode, bool DoubleKey) {
     const auto preset = std::find_if(Presets.begin(), Presets.end(),
                                      [KeyCode](const Preset& p) { return p.keyCode == KeyCode; });
     if (preset != Presets.end()) {
-        SetRhythm(DoubleKey ? preset->repeat : preset->single);
+        const std::string key(1, static_cast<char>(KeyCode));
+        SetRhythm(DoubleKey ? preset->repeat : preset->single,
+                  RhythmSource::Preset(DoubleKey ? key + " twice" : key));
     }
 }
 
@@ -73,7 +80,8 @@ void RhythmCommands::SlotKey(int32_t KeyCode, bool DoubleKey) {
         SavedRhythm = Metron.Track().Rhithm();
         RecalledRhythm = settings.Read(Section, key, "");
         if (!RecalledRhythm.empty()) {
-            SetRhythm(RecalledRhythm);
+            SetRhythm(RecalledRhythm,
+                      RhythmSource::Slot(std::string(1, static_cast<char>(KeyCode))));
         }
         return;
     }
@@ -83,7 +91,7 @@ void RhythmCommands::SlotKey(int32_t KeyCode, bool DoubleKey) {
         return;
     }
     settings.Write(Section, key, SavedRhythm);
-    SetRhythm(SavedRhythm);
+    SetRhythm(SavedRhythm, RhythmSource::Slot(std::string(1, static_cast<char>(KeyCode))));
 }
 
 FileDialogOptions RhythmCommands::RhythmDialog(std::string defaultExt) const {
@@ -127,6 +135,9 @@ void RhythmCommands::OpenRhythmFile() {
     } else if (Metron.Track().LastCheck() != 1) {
         dialogs.MessageBox("The file \"" + fileName + "\" holds no valid rhythm.", FailureTitle,
                            MessageIcon::Error);
+    } else {
+        lastFileRead = std::filesystem::path(fileName).filename().string();
+        source = RhythmSource::File(lastFileRead);
     }
 }
 
@@ -139,7 +150,9 @@ void RhythmCommands::EnterRhythm() {
     if (RhythmEntryText.empty()) {
         return;
     }
-    SetRhythm(RhythmEntryText);
+    // The dialog closed without a change leaves the rhythm where it came from.
+    SetRhythm(RhythmEntryText,
+              RhythmEntryText == Metron.Track().Rhithm() ? source : RhythmSource::Typed());
     if (Metron.Track().LastCheck() == 0) {
         dialogs.MessageBox("Error Syntax", "Error", MessageIcon::Exclamation);
     }

@@ -2,6 +2,7 @@
 
 #include "CMetronome.h"
 #include "Dialogs.h"
+#include "RhythmSource.h"
 #include "SettingsStore.h"
 
 #include <cstdint>
@@ -28,6 +29,8 @@ public:
     void SaveRhythmFile(); // F2
     void OpenRhythmFile(); // F3
     void EnterRhythm();    // F4
+    // Where the rhythm in effect came from, for the practice journal.
+    const RhythmSource& Source() const { return source; }
 
     static constexpr const char* DefaultRhythm = "4 xxxx (xxxx xxxx xxxx xxxx)0";
     static constexpr const char* Filter = "Rhithm files|*.rtm";
@@ -36,7 +39,7 @@ public:
     static constexpr const char* FailureTitle = "Pulsara - Rhithm file";
 
 private:
-    void SetRhythm(std::string_view text);
+    void SetRhythm(std::string_view text, RhythmSource from);
     // The rhythm dialogs show the standard titles and start at the rhythm file chosen last.
     FileDialogOptions RhythmDialog(std::string defaultExt) const;
     void ReportFileFailure(std::string_view action, const std::string& fileName,
@@ -50,4 +53,6 @@ private:
     std::string& RhythmEntryText;
     std::function<void()> showRhythmEntry;
     std::string lastRhythmFile;
+    RhythmSource source;
+    std::string lastFileRead;
 };
