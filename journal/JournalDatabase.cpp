@@ -2,6 +2,7 @@
 
 #include "LocalDateTime.h"
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <sqlite3.h>
@@ -25,7 +26,8 @@ constexpr std::array<const char*, JournalDatabase::Version> Upgrades{
     "tempo_end INTEGER NOT NULL, tempo_max INTEGER NOT NULL);"
     "CREATE INDEX entries_started ON entries (started);",
     "ALTER TABLE entries ADD COLUMN pause_cycle INTEGER NOT NULL DEFAULT 0;"
-    "ALTER TABLE entries ADD COLUMN accelerando INTEGER NOT NULL DEFAULT 0;",
+    "ALTER TABLE entries ADD COLUMN accelerando INTEGER NOT NULL DEFAULT 0;"
+    "CREATE INDEX entries_rhythm ON entries (rhythm, started, tempo_max);",
 };
 
 constexpr const char* Columns = "started, seconds, rhythm, source, source_name, tempo_start, "
@@ -226,24 +228,33 @@ std::map<std::string, int64_t> JournalDatabase::SecondsPerDay(std::chrono::year_
     return perDay;
 }
 
+// One walk along the index by rhythm and start: each rhythm's days come in order, its last start
+// last.
 std::vector<JournalSummary::Rhythm> JournalDatabase::Rhythms() {
-    std::vector<JournalSummary::Rhythm> rhythms;
-    std::map<std::string, std::size_t> index;
-    Statement texts =
-        Compile(db, "SELECT rhythm FROM entries GROUP BY rhythm ORDER BY max(started) DESC");
-    while (sqlite3_step(texts.get()) == SQLITE_ROW) {
-        std::string text = TextColumn(texts.get(), 0);
-        index[text] = rhythms.size();
-        rhythms.push_back({text, JournalSummary::Caption(text), {}});
-    }
-    Statement highest = Compile(db, "SELECT rhythm, substr(started, 1, 10) AS day, max(tempo_max) "
-                                    "FROM entries GROUP BY rhythm, day ORDER BY day");
-    while (sqlite3_step(highest.get()) == SQLITE_ROW) {
-        const auto found = index.find(TextColumn(highest.get(), 0));
-        if (found != index.end()) {
-            rhythms[found->second].Highest.push_back(
-                {TextColumn(highest.get(), 1), sqlite3_column_int(highest.get(), 2)});
+    std::vector<std::pair<std::string, JournalSummary::Rhythm>> byLastStart;
+    Statement rows =
+        Compile(db, "SELECT rhythm, started, tempo_max FROM entries ORDER BY rhythm, started");
+    while (sqlite3_step(rows.get()) == SQLITE_ROW) {
+        std::string text = TextColumn(rows.get(), 0);
+        std::string started = TextColumn(rows.get(), 1);
+        const int32_t tempo = sqlite3_column_int(rows.get(), 2);
+        if (byLastStart.empty() || byLastStart.back().second.Text != text) {
+            byLastStart.push_back({{}, {text, JournalSummary::Caption(text), {}}});
         }
+        auto& [last, rhythm] = byLastStart.back();
+        std::string day = started.substr(0, 10);
+        last = std::move(started);
+        if (rhythm.Highest.empty() || rhythm.Highest.back().Date != day) {
+            rhythm.Highest.push_back({std::move(day), tempo});
+        } else {
+            rhythm.Highest.back().Tempo = std::max(rhythm.Highest.back().Tempo, tempo);
+        }
+    }
+    std::stable_sort(byLastStart.begin(), byLastStart.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<JournalSummary::Rhythm> rhythms;
+    for (auto& [last, rhythm] : byLastStart) {
+        rhythms.push_back(std::move(rhythm));
     }
     return rhythms;
 }

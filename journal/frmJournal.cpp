@@ -3,10 +3,12 @@
 #include "JournalStore.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QMetaObject>
 #include <QPointer>
+#include <QToolTip>
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
@@ -30,6 +32,9 @@ QString Minutes(int64_t seconds) {
 QString Duration(int32_t seconds) {
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
+
+// A rhythm practised on more days than this is drawn as a line without its points.
+constexpr std::size_t MostPoints = 400;
 
 QDateTime Noon(const std::string& date) {
     return {QDate::fromString(Text(date), Qt::ISODate), QTime(12, 0)};
@@ -65,8 +70,9 @@ frmJournal::frmJournal(JournalStore* store, Dialogs& dialogs, Today today, QWidg
     , store(store)
     , dialogs(dialogs)
     , today(std::move(today)) {
-    BuildControls();
+    // The journal is read while the window builds itself.
     Reload();
+    BuildControls();
 }
 
 void frmJournal::BuildControls() {
@@ -92,6 +98,8 @@ void frmJournal::BuildControls() {
     tbLatest.setHorizontalHeaderLabels(Columns);
     tbLatest.setEditTriggers(QAbstractItemView::NoEditTriggers);
     tbLatest.verticalHeader()->hide();
+    tbLatest.horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tbLatest.horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     cmExport.setEnabled(store != nullptr);
     cmExport.setAutoDefault(false);
     QObject::connect(&cmExport, &QPushButton::clicked, this, [this] { cmExport_Click(); });
@@ -104,7 +112,8 @@ void frmJournal::Reload() {
     if (store == nullptr) {
         JournalSummary empty;
         empty.CountDays({}, today());
-        Show(empty);
+        QMetaObject::invokeMethod(
+            this, [this, empty] { Show(empty); }, Qt::QueuedConnection);
         return;
     }
     // The answer comes on the store's thread; the window may be gone by the time it is delivered.
@@ -130,7 +139,11 @@ void frmJournal::Show(const JournalSummary& summary) {
 }
 
 void frmJournal::ShowDays(const JournalSummary& summary) {
-    QChart& chart = NewChart(chDays, QStringLiteral("Minutes practised per day"));
+    const QString range = summary.Days.empty() ? QString()
+                                               : QStringLiteral(", %1 to %2")
+                                                     .arg(Text(summary.Days.front().Date),
+                                                          Text(summary.Days.back().Date));
+    QChart& chart = NewChart(chDays, QStringLiteral("Minutes practised per day") + range);
     auto* minutes = Handed<QBarSet>(QStringLiteral("Minutes"));
     QStringList dates;
     double highest = 0;
@@ -138,20 +151,24 @@ void frmJournal::ShowDays(const JournalSummary& summary) {
         const double value = static_cast<double>(day.Seconds) / 60.0;
         *minutes << value;
         highest = std::max(highest, value);
-        // "03-09": the year is the same across five weeks but at the turn of a year.
-        dates << Text(day.Date.substr(5));
+        dates << Text(day.Date);
     }
     auto* series = Handed<QBarSeries>();
     series->append(minutes);
     chart.addSeries(series);
     auto* x = Handed<QBarCategoryAxis>();
     x->append(dates);
-    x->setLabelsAngle(-90);
-    QFont small = x->labelsFont();
-    small.setPointSizeF(small.pointSizeF() * 0.75);
-    x->setLabelsFont(small);
+    // Thirty-five dates do not fit under the bars; a bar tells its own when pointed at.
+    x->setLabelsVisible(false);
+    QObject::connect(minutes, &QBarSet::hovered, &chDays, [dates, minutes](bool over, int index) {
+        QToolTip::showText(QCursor::pos(), over ? QStringLiteral("%1: %2 min")
+                                                      .arg(dates.value(index))
+                                                      .arg(qRound(minutes->at(index)))
+                                                : QString());
+    });
     auto* y = Handed<QValueAxis>();
     y->setRange(0, std::max(10.0, highest * 1.1));
+    y->applyNiceNumbers();
     y->setLabelFormat(QStringLiteral("%d"));
     chart.addAxis(x, Qt::AlignBottom);
     chart.addAxis(y, Qt::AlignLeft);
@@ -174,17 +191,23 @@ void frmJournal::ShowRhythms(const JournalSummary& summary) {
 void frmJournal::cbRhythm_Change(int index) {
     QChart& chart = NewChart(chTempo, QStringLiteral("Highest tempo per day"));
     auto* series = Handed<QLineSeries>();
-    series->setPointsVisible(true);
     const bool chosen = index >= 0 && static_cast<std::size_t>(index) < shown.Rhythms.size();
     const std::vector<JournalSummary::DayTempo> none;
     const auto& days = chosen ? shown.Rhythms[static_cast<std::size_t>(index)].Highest : none;
+    // Points over years of days would merge into a band; there the line alone shows the way.
+    series->setPointsVisible(days.size() <= MostPoints);
     double low = 40;
     double high = 160;
+    QList<QPointF> points;
+    points.reserve(static_cast<qsizetype>(days.size()));
     for (const JournalSummary::DayTempo& day : days) {
-        series->append(static_cast<double>(Noon(day.Date).toMSecsSinceEpoch()), day.Tempo);
+        points.append({static_cast<double>(Noon(day.Date).toMSecsSinceEpoch()),
+                       static_cast<double>(day.Tempo)});
         low = std::min(low, day.Tempo - 10.0);
         high = std::max(high, day.Tempo + 10.0);
     }
+    // All at once: a point appended alone redraws the series each time.
+    series->replace(points);
     chart.addSeries(series);
     auto* x = Handed<QDateTimeAxis>();
     x->setFormat(QStringLiteral("yyyy-MM-dd"));
@@ -195,6 +218,7 @@ void frmJournal::cbRhythm_Change(int index) {
                 days.empty() ? now : Noon(days.back().Date).addDays(1));
     auto* y = Handed<QValueAxis>();
     y->setRange(std::max(0.0, low), high);
+    y->applyNiceNumbers();
     y->setLabelFormat(QStringLiteral("%d"));
     chart.addAxis(x, Qt::AlignBottom);
     chart.addAxis(y, Qt::AlignLeft);
@@ -219,7 +243,6 @@ void frmJournal::ShowLatest(const JournalSummary& summary) {
         }
         ++row;
     }
-    tbLatest.resizeColumnsToContents();
 }
 
 void frmJournal::cmExport_Click() {
