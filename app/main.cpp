@@ -4,7 +4,9 @@
 #include "CommandLine.h"
 #include "FormMain.h"
 #include "FrameClock.h"
+#include "JournalStore.h"
 #include "MetronomePicture.h"
+#include "NotebookFolder.h"
 #include "NotebookRecovery.h"
 #include "ProgramFolder.h"
 #include "QtDialogs.h"
@@ -17,6 +19,7 @@
 
 #include <QApplication>
 #include <QSessionManager>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -52,11 +55,25 @@ int main(int argc, char** argv) {
                         "\" cannot be written: the practice time, rhythm slots and mixer presets "
                         "stored from now on will be lost when Pulsara ends.");
         });
+    // The journal, like the settings, is written on a thread of its own.
+    const std::filesystem::path journalFile =
+        NotebookFolder::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")) /
+        "journal.sqlite";
+    JournalStore::Opened journal =
+        JournalStore::Open(journalFile, [&notices, journalFile](const std::string& reason) {
+            notices.Say("The practice journal \"" + journalFile.string() +
+                        "\" cannot be written (" + reason +
+                        "): practice from now on is not kept in it.");
+        });
+    notices.Say(journal.Notice);
     AlsaMixerDevice mixer("default");
     PlatformServices services{ticks, sound, settings, mixer, dialogs};
     TempoMemoryState values;
 
     FormMain window(services, values);
+    if (journal.Store) {
+        window.Journal->UseStore(*journal.Store);
+    }
     notices.ShowWhen([&window] { return !window.Metron || !window.Metron->Enable(); });
 
     // The system, the terminal and the end of the session close the window as the close box does.

@@ -10,7 +10,7 @@ jobs=$(nproc)
 # What building and running the program need.
 run_packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev libpulse-dev libasound2-dev
+    qt6-base-dev qt6-charts-dev libsqlite3-dev libgl-dev libpulse-dev libasound2-dev
     fonts-liberation2
 )
 # What the tests and benchmarks need beside that: GoogleTest and Benchmark, a private sound server,

@@ -187,6 +187,8 @@ CommandMenu::CommandMenu(Commands menuCommands, QWidget* parent)
                      &QAction::triggered, &menu, [this] { commands.TapTempo(); });
     QObject::connect(tempo.addAction(QStringLiteral("Set tempo…")), &QAction::triggered, &menu,
                      [this] { commands.SetTempo(); });
+    QObject::connect(groups[Group::Tools]->addAction(QStringLiteral("Practice journal")),
+                     &QAction::triggered, &menu, [this] { commands.Journal(); });
     AddZoom(*groups[Group::Tools]);
 }
 

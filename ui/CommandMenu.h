@@ -28,6 +28,7 @@ public:
         std::function<void(int32_t percent)> Zoom;
         // Undoes the last store or reset.
         std::function<void()> Undo;
+        std::function<void()> Journal;
     };
 
     enum class Group { Beat, Tempo, Rhythm, Mixer, Tools, Help };

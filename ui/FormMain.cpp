@@ -203,6 +203,9 @@ void FormMain::Form_Load() {
     micMutedAtStart = Volume->MikrofonMute();
     Volume->MikrofonMute(false);
     CreateKeyCommands();
+    Journal = std::make_unique<PracticeJournal>(
+        services.Ticks, *Metron, [this] { return RhythmKeys->Source(); }, services.MessageDialogs,
+        this);
     Running = true;
     for (std::size_t i = 0; i < values.TempoMemory.size(); ++i) {
         values.TempoMemory[i] = 30 + 5 * static_cast<int32_t>(i);
@@ -395,6 +398,7 @@ void FormMain::Form_Unload(int16_t& Cancel) {
     if (Volume) {
         Volume->MikrofonMute(micMutedAtStart);
     }
+    Journal.reset();
     WaveExport.reset();
     RhythmKeys.reset();
     TempoKeys.reset();
@@ -681,6 +685,9 @@ void FormMain::ShowDisplayMode(int32_t mode) {
 
 // The engine raises a step's events when the step is heard, so each shows at once.
 void FormMain::Metron_BpmChange() {
+    if (Journal) {
+        Journal->EngineChanged();
+    }
     lbBPM.setText(QString::number(Metron->BPM()));
 }
 
@@ -719,6 +726,9 @@ void FormMain::Metron_AccelerandoChange() {
 }
 
 void FormMain::Metron_EnableChange() {
+    if (Journal) {
+        Journal->EngineChanged();
+    }
     if (!Metron->Enable()) {
         lbTime.clear();
         Display.ClearStrip();
@@ -739,7 +749,8 @@ void FormMain::CreateMenu() {
     commandMenu = std::make_unique<CommandMenu>(
         CommandMenu::Commands{[this](int32_t code, int32_t presses) { PressKey(code, presses); },
                               [this] { lbBPM_Click(); }, [this] { EnterTempo(); },
-                              [this](int32_t percent) { SetZoom(percent); }, [this] { Undo(); }},
+                              [this](int32_t percent) { SetZoom(percent); }, [this] { Undo(); },
+                              [this] { Journal->Show(); }},
         this);
     ApplyZoom(zoom->Stored());
 }

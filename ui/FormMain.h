@@ -11,6 +11,7 @@
 #include "MixerPresets.h"
 #include "NoticeBar.h"
 #include "PlatformServices.h"
+#include "PracticeJournal.h"
 #include "QtSurface.h"
 #include "RhythmCommands.h"
 #include "TapTempo.h"
@@ -134,6 +135,8 @@ public:
     std::unique_ptr<CMetronome> Metron;
     std::unique_ptr<CClock> Clock;
     std::unique_ptr<cVolume> Volume;
+    // What was practised, how long and how fast; its window is opened from the menu.
+    std::unique_ptr<PracticeJournal> Journal;
     bool Running = false;
     bool ExportBusy = false;
     int32_t DisplayMode = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <utility>
 
@@ -53,14 +54,18 @@ RhythmCommands::RhythmCommands(CMetronome& Metron, SettingsStore& settings, Dial
     , showRhythmEntry(std::move(showRhythmEntry))
     , feedback(feedback) {}
 
-void RhythmCommands::SetRhythm(std::string_view text) {
+void RhythmCommands::SetRhythm(std::string_view text, RhythmSource from) {
     Metron.Track().Rhithm(text);
+    if (Metron.Track().LastCheck() == 1) {
+        source = std::move(from);
+    }
 }
 
 void RhythmCommands::ShiftKey(bool DoubleKey) {
-    SetRhythm(DefaultRhythm);
+    SetRhythm(DefaultRhythm, RhythmSource::Default());
     if (DoubleKey) {
         Metron.Track().LastRhitmFromFile();
+        source = lastFileRead.empty() ? source : RhythmSource::File(lastFileRead);
     }
 }
 
@@ -68,7 +73,9 @@ void RhythmCommands::PresetKey(int32_t KeyCode, bool DoubleKey) {
     const auto preset = std::find_if(Presets.begin(), Presets.end(),
                                      [KeyCode](const Preset& p) { return p.keyCode == KeyCode; });
     if (preset != Presets.end()) {
-        SetRhythm(DoubleKey ? preset->repeat : preset->single);
+        const std::string key(1, static_cast<char>(KeyCode));
+        SetRhythm(DoubleKey ? preset->repeat : preset->single,
+                  RhythmSource::Preset(DoubleKey ? key + " twice" : key));
     }
 }
 
@@ -81,7 +88,8 @@ void RhythmCommands::SlotKey(int32_t KeyCode, bool DoubleKey) {
         SavedRhythm = Metron.Track().Rhithm();
         RecalledRhythm = settings.Read(Section, key, "");
         if (!RecalledRhythm.empty()) {
-            SetRhythm(RecalledRhythm);
+            SetRhythm(RecalledRhythm,
+                      RhythmSource::Slot(std::string(1, static_cast<char>(KeyCode))));
         }
         return;
     }
@@ -95,7 +103,7 @@ void RhythmCommands::SlotKey(int32_t KeyCode, bool DoubleKey) {
         before = feedback->Before(Section, key);
     }
     settings.Write(Section, key, SavedRhythm);
-    SetRhythm(SavedRhythm);
+    SetRhythm(SavedRhythm, RhythmSource::Slot(std::string(1, static_cast<char>(KeyCode))));
     if (feedback) {
         const std::string slot = SlotLetter(KeyCode);
         feedback->Undoable("Stored in slot " + slot, "slot " + slot + " stored", {*before});
@@ -143,6 +151,9 @@ void RhythmCommands::OpenRhythmFile() {
     } else if (Metron.Track().LastCheck() != 1) {
         dialogs.MessageBox("The file \"" + fileName + "\" holds no valid rhythm.", FailureTitle,
                            MessageIcon::Error);
+    } else {
+        lastFileRead = std::filesystem::path(fileName).filename().string();
+        source = RhythmSource::File(lastFileRead);
     }
 }
 
@@ -155,7 +166,9 @@ void RhythmCommands::EnterRhythm() {
         if (RhythmEntryText.empty() || (again && !confirmed)) {
             return;
         }
-        SetRhythm(RhythmEntryText);
+        // The dialog closed without a change leaves the rhythm where it came from.
+        SetRhythm(RhythmEntryText,
+                  RhythmEntryText == Metron.Track().Rhithm() ? source : RhythmSource::Typed());
         if (Metron.Track().LastCheck() != 0) {
             return;
         }

@@ -3,6 +3,7 @@
 #include "CMetronome.h"
 #include "CommandFeedback.h"
 #include "Dialogs.h"
+#include "RhythmSource.h"
 #include "SettingsStore.h"
 
 #include <cstdint>
@@ -35,6 +36,8 @@ public:
     // dialog comes back with it, so that the player can mend it, until a text is accepted or the
     // dialog is closed without OK.
     void EnterRhythm();
+    // Where the rhythm in effect came from, for the practice journal.
+    const RhythmSource& Source() const { return source; }
 
     static constexpr const char* DefaultRhythm = "4 xxxx (xxxx xxxx xxxx xxxx)0";
     static constexpr const char* Filter = "Rhithm files|*.rtm";
@@ -43,7 +46,7 @@ public:
     static constexpr const char* FailureTitle = "Pulsara - Rhithm file";
 
 private:
-    void SetRhythm(std::string_view text);
+    void SetRhythm(std::string_view text, RhythmSource from);
     // The rhythm dialogs show the standard titles and start at the rhythm file chosen last.
     FileDialogOptions RhythmDialog(std::string defaultExt) const;
     void ReportFileFailure(std::string_view action, const std::string& fileName,
@@ -58,4 +61,6 @@ private:
     std::function<bool()> showRhythmEntry;
     CommandFeedback* feedback;
     std::string lastRhythmFile;
+    RhythmSource source;
+    std::string lastFileRead;
 };

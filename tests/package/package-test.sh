@@ -24,7 +24,7 @@ deb=${debs[0]}
 # Dependencies are computed from the linked libraries; the fonts are named by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for needed in fonts-liberation2 libqt6widgets6 libpulse0 libasound2; do
+for needed in fonts-liberation2 libqt6widgets6 libpulse0 libasound2 libsqlite3-0 libqt6charts6; do
     [[ ", $depends," == *", $needed"[\ ,]* ]] || fail "the package does not depend on $needed"
 done
 
