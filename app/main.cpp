@@ -18,6 +18,7 @@
 #include "UserNotices.h"
 
 #include <QApplication>
+#include <QMetaObject>
 #include <QSessionManager>
 #include <cstdlib>
 #include <filesystem>
@@ -40,7 +41,20 @@ int main(int argc, char** argv) {
     FrameClock ticks;
     SampleBank samples = SampleBank::Load(DataFolder());
     notices.Say(SampleBank::Describe(samples.Problems()));
-    StreamOutput sound(ticks, &StreamOutput::OpenDefaultSink, std::move(samples));
+    // The window shows a loss of the sound once it exists; the report comes on the stream's
+    // thread and is handed to the window's.
+    FormMain* shown = nullptr;
+    StreamOutput sound(ticks, &StreamOutput::OpenDefaultSink, std::move(samples),
+                       [&shown, &application](bool lost) {
+                           QMetaObject::invokeMethod(
+                               &application,
+                               [&shown, lost] {
+                                   if (shown != nullptr) {
+                                       shown->SoundLost(lost);
+                                   }
+                               },
+                               Qt::QueuedConnection);
+                       });
     if (!sound.IsOpen()) {
         notices.Say("No audio output could be opened: " + sound.Problem() +
                     ". Pulsara plays silently.");
@@ -71,6 +85,7 @@ int main(int argc, char** argv) {
     TempoMemoryState values;
 
     FormMain window(services, values);
+    shown = &window;
     if (journal.Store) {
         window.Journal->UseStore(*journal.Store);
     }

@@ -86,7 +86,8 @@ void AlsaSink::Run(const std::stop_token& stop, PcmSource& source) {
 // Takes back what the device holds from `to` on, as far as it lets go of it.
 bool AlsaSink::Rewind(int64_t to) {
     const snd_pcm_sframes_t rewindable = snd_pcm_rewindable(pcm.get());
-    const int64_t back = std::min<int64_t>(written - to, std::max<snd_pcm_sframes_t>(rewindable, 0));
+    const int64_t back =
+        std::min<int64_t>(written - to, std::max<snd_pcm_sframes_t>(rewindable, 0));
     if (back <= 0) {
         return true;
     }
@@ -113,7 +114,8 @@ bool AlsaSink::Fill(PcmSource& source) {
         if (frames <= 0) {
             return true;
         }
-        source.Render(written, std::span(buffer.data(), static_cast<std::size_t>(frames * channels)),
+        source.Render(written,
+                      std::span(buffer.data(), static_cast<std::size_t>(frames * channels)),
                       channels);
         const snd_pcm_sframes_t done =
             snd_pcm_writei(pcm.get(), buffer.data(), static_cast<snd_pcm_uframes_t>(frames));

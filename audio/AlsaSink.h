@@ -3,8 +3,8 @@
 #include "PcmSink.h"
 
 #include <atomic>
-#include <poll.h>
 #include <memory>
+#include <poll.h>
 #include <string>
 #include <thread>
 #include <vector>

@@ -18,6 +18,9 @@ public:
     virtual void Render(int64_t from, std::span<int16_t> out, int32_t channels) = 0;
     // Nothing sounds from the frames not yet fixed on (after TakeChanges).
     virtual bool Quiet() = 0;
+    // The stream's way to the speaker broke off (true) or is back (false). Frames go on being
+    // numbered as if it had played meanwhile.
+    virtual void Lost(bool lost) { (void)lost; }
 };
 
 // A sound stream that pulls its frames from a source on a thread of its own, keeping a deep buffer
@@ -32,7 +35,7 @@ public:
     virtual void Start(PcmSource& source) = 0;
     // Any thread, without waiting: the source has changes to take.
     virtual void Wake() = 0;
-    // The stream broke off for good (the server went away).
+    // The stream broke off for good.
     virtual bool Failed() const = 0;
     // Times the stream ran dry: the frames due meanwhile were not heard.
     virtual int64_t Underruns() const = 0;

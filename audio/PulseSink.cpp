@@ -3,6 +3,7 @@
 #include "SampleFile.h"
 
 #include <algorithm>
+#include <chrono>
 #include <pulse/error.h>
 #include <pulse/pulseaudio.h>
 #include <sys/eventfd.h>
@@ -46,11 +47,18 @@ PulseSink::~PulseSink() {
     if (wakeEvent != nullptr) {
         pa_threaded_mainloop_get_api(loop)->io_free(wakeEvent);
     }
+    if (retryEvent != nullptr) {
+        pa_threaded_mainloop_get_api(loop)->time_free(retryEvent);
+    }
+    // Nothing is reported or tried again from here on.
+    source = nullptr;
     if (stream != nullptr) {
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
         pa_stream_disconnect(stream);
         pa_stream_unref(stream);
     }
     if (context != nullptr) {
+        pa_context_set_state_callback(context, nullptr, nullptr);
         pa_context_disconnect(context);
         pa_context_unref(context);
     }
@@ -91,25 +99,30 @@ bool PulseSink::Connect(std::string& problem) {
         return false;
     }
     pa_threaded_mainloop_lock(loop);
-    bool ready = WaitUntilReady(problem);
-    if (ready) {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE,
-                                  static_cast<uint32_t>(SampleFile::FramesPerSecond), 1};
-        // No prebuffering: the stream plays from its first frame on and keeps running when it
-        // runs dry, so that its write index stays a clock of real time.
-        stream = pa_stream_new(context, "Beat", &spec, nullptr);
-        pa_stream_set_state_callback(stream, &StreamStateChanged, this);
-        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING |
-                                                          PA_STREAM_AUTO_TIMING_UPDATE);
-        ready =
-            pa_stream_connect_playback(stream, nullptr, &playing, flags, nullptr, nullptr) == 0 &&
-            WaitUntilReady(problem);
-    }
+    bool ready = WaitUntilReady(problem) && NewStream() && WaitUntilReady(problem);
     if (ready) {
         wakeEvent = api->io_new(api, wakeFd, PA_IO_EVENT_INPUT, &WakeRequested, this);
+        retryEvent = api->time_new(api, nullptr, &RetryDue, this);
     }
     pa_threaded_mainloop_unlock(loop);
     return ready;
+}
+
+// With the loop locked: a stream on the context's default sink. No prebuffering: the stream plays
+// from its first frame on and keeps running when it runs dry, so that its write index stays a
+// clock of real time.
+bool PulseSink::NewStream() {
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(SampleFile::FramesPerSecond),
+                              1};
+    stream = pa_stream_new(context, "Beat", &spec, nullptr);
+    if (stream == nullptr) {
+        return false;
+    }
+    pa_stream_set_state_callback(stream, &StreamStateChanged, this);
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
+    rests = false;
+    return pa_stream_connect_playback(stream, nullptr, &playing, flags, nullptr, nullptr) == 0;
 }
 
 // With the loop locked: waits until the context (and the stream, once there is one) is ready or
@@ -147,18 +160,105 @@ void PulseSink::Wake() {
 
 void PulseSink::StateChanged(pa_context* c, void* self) {
     auto& sink = *static_cast<PulseSink*>(self);
-    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(c))) {
-        sink.failed = true;
+    const pa_context_state_t state = pa_context_get_state(c);
+    if (sink.source == nullptr) {
+        // Still opening: the opener waits for the outcome.
+        sink.failed = !PA_CONTEXT_IS_GOOD(state);
+        pa_threaded_mainloop_signal(sink.loop, 0);
+    } else if (!PA_CONTEXT_IS_GOOD(state)) {
+        sink.Break();
+    } else if (state == PA_CONTEXT_READY && sink.stream == nullptr) {
+        sink.Retry();
     }
-    pa_threaded_mainloop_signal(sink.loop, 0);
 }
 
 void PulseSink::StreamStateChanged(pa_stream* s, void* self) {
     auto& sink = *static_cast<PulseSink*>(self);
-    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s))) {
-        sink.failed = true;
+    const pa_stream_state_t state = pa_stream_get_state(s);
+    if (sink.source == nullptr) {
+        sink.failed = !PA_STREAM_IS_GOOD(state);
+        pa_threaded_mainloop_signal(sink.loop, 0);
+    } else if (!PA_STREAM_IS_GOOD(state)) {
+        sink.Break();
+    } else if (state == PA_STREAM_READY && sink.lost) {
+        sink.Resume();
     }
-    pa_threaded_mainloop_signal(sink.loop, 0);
+}
+
+// The way to the speaker broke off: the beat goes on without it, and the sink tries again at once
+// and then every second.
+void PulseSink::Break() {
+    if (lost) {
+        // A new connection that failed: the next try comes with the timer.
+        return;
+    }
+    lost = true;
+    source->Lost(true);
+    struct timeval soon {};
+    pa_gettimeofday(&soon);
+    pa_threaded_mainloop_get_api(loop)->time_restart(retryEvent, &soon);
+}
+
+void PulseSink::RetryDue(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self) {
+    static_cast<PulseSink*>(self)->Retry();
+}
+
+// Loop thread, while lost: what is laid meanwhile is taken as if the stream played, and a new
+// stream (on a new connection, if the server went away) is asked for.
+void PulseSink::Retry() {
+    if (!lost) {
+        return;
+    }
+    // Only the schedule's moving on matters here; nothing is written.
+    (void)source->TakeChanges(PlayedByNow() + FixedFrames);
+    if (stream != nullptr && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_set_write_callback(stream, nullptr, nullptr);
+        pa_stream_set_underflow_callback(stream, nullptr, nullptr);
+        pa_stream_unref(stream);
+        stream = nullptr;
+    }
+    if (context != nullptr && !PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) {
+        pa_context_set_state_callback(context, nullptr, nullptr);
+        pa_context_unref(context);
+        context = nullptr;
+    }
+    if (context == nullptr) {
+        context = pa_context_new(pa_threaded_mainloop_get_api(loop), "Pulsara");
+        pa_context_set_state_callback(context, &StateChanged, this);
+        // A server that is not back yet fails the connection; the timer tries again.
+        (void)pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
+    } else if (stream == nullptr && pa_context_get_state(context) == PA_CONTEXT_READY) {
+        (void)NewStream();
+    }
+    struct timeval later {};
+    pa_gettimeofday(&later);
+    pa_timeval_add(&later, 1000000);
+    pa_threaded_mainloop_get_api(loop)->time_restart(retryEvent, &later);
+}
+
+// A new stream is ready: its frames go on from where the old stream's would stand now.
+void PulseSink::Resume() {
+    base = PlayedByNow();
+    written = base;
+    quietSince = base;
+    lost = false;
+    pa_threaded_mainloop_get_api(loop)->time_restart(retryEvent, nullptr);
+    pa_stream_set_write_callback(stream, &WriteRequested, this);
+    pa_stream_set_underflow_callback(stream, &RanDry, this);
+    source->Lost(false);
+    Update();
+}
+
+int64_t PulseSink::PlayedByNow() const {
+    const double elapsed = static_cast<double>(NowNs() - lastPlayedNs) * FramesPerUs / 1000.0;
+    return lastPlayed + static_cast<int64_t>(elapsed);
+}
+
+int64_t PulseSink::NowNs() const {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void PulseSink::RanDry(pa_stream*, void* self) {
@@ -179,10 +279,12 @@ void PulseSink::WakeRequested(pa_mainloop_api*, pa_io_event*, int fd, pa_io_even
 
 // Loop thread: reports the play position, writes again what changed, and fills the room there is.
 void PulseSink::Update() {
-    if (source == nullptr || failed.load()) {
+    if (source == nullptr || lost) {
         return;
     }
     const int64_t played = Played();
+    lastPlayed = played;
+    lastPlayedNs = NowNs();
     source->Heard(played);
     const int64_t fixedBefore = played + FixedFrames;
     const int64_t taken = source->TakeChanges(fixedBefore);
@@ -234,7 +336,7 @@ bool PulseSink::WriteFrames(int64_t from, int64_t frames) {
         }
         const int64_t piece = std::min<int64_t>(frames, granted / BytesPerFrame);
         source->Render(from, std::span(static_cast<int16_t*>(data), piece), 1);
-        const int64_t offset = first ? from * static_cast<int64_t>(BytesPerFrame) : 0;
+        const int64_t offset = first ? (from - base) * static_cast<int64_t>(BytesPerFrame) : 0;
         const pa_seek_mode_t seek = first ? PA_SEEK_ABSOLUTE : PA_SEEK_RELATIVE;
         if (pa_stream_write(stream, data, piece * BytesPerFrame, nullptr, offset, seek) < 0) {
             return false;

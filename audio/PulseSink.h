@@ -15,8 +15,13 @@ struct pa_stream;
 // A playback stream on the desktop's sound server (PulseAudio, or PipeWire through its PulseAudio
 // service) that runs for as long as it lives. Its frames are numbered by the stream's own write
 // index, which the server moves on in real time even when the stream runs dry, so a frame's number
-// always says when it is heard. A stretch written before is written again in place; the server
-// takes back what it had already mixed of it.
+// always says when it is heard. A stretch written before is written again in place, beyond what
+// the device has taken.
+//
+// When the server goes away or the stream loses its output, the source is told, and the sink
+// connects again as soon as the server (or an output) is back: the new stream's frames go on from
+// where the old one's would have stood, so everything laid ahead meanwhile still plays on its
+// frame.
 class PulseSink final : public PcmSink {
 public:
     // The stream on the server's default sink with `bufferFrames` frames in flight, asked for
@@ -35,7 +40,14 @@ public:
 
 private:
     bool Connect(std::string& problem);
+    bool NewStream();
     void Deepen(bool quiet);
+    void Break();
+    void Retry();
+    void Resume();
+    int64_t PlayedByNow() const;
+    int64_t NowNs() const;
+    static void RetryDue(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
     bool WaitUntilReady(std::string& problem);
     void Update();
     int64_t Played();
@@ -51,6 +63,7 @@ private:
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
     pa_io_event* wakeEvent = nullptr;
+    pa_time_event* retryEvent = nullptr;
     int wakeFd = -1;
     PcmSource* source = nullptr;
     // What the stream keeps in flight while it plays, and while nothing has sounded for a while.
@@ -61,6 +74,12 @@ private:
     int64_t written = 0;
     int64_t quietSince = 0;
     bool rests = false;
+    // Loop thread: the frame number of the current stream's first frame; the last play position
+    // reported and when; the way to the speaker is lost.
+    int64_t base = 0;
+    int64_t lastPlayed = 0;
+    int64_t lastPlayedNs = 0;
+    bool lost = false;
     std::atomic<bool> failed{false};
     std::atomic<int64_t> underruns{0};
 };

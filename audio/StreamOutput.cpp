@@ -15,9 +15,11 @@ void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 } // namespace
 
-StreamOutput::StreamOutput(FrameClock& clock, const SinkOpener& openSink, SampleBank bank)
+StreamOutput::StreamOutput(FrameClock& clock, const SinkOpener& openSink, SampleBank bank,
+                           LossReport lossReport)
     : clock(clock)
-    , player(std::move(bank)) {
+    , player(std::move(bank))
+    , lossReport(std::move(lossReport)) {
     std::thread opener([this, &openSink] {
         RaiseToRealTimePriority();
         sink = openSink(problem);
@@ -75,4 +77,10 @@ int64_t StreamOutput::TakeChanges(int64_t fixedBefore) {
 
 void StreamOutput::Render(int64_t from, std::span<int16_t> out, int32_t channels) {
     player.Render(from, out, channels);
+}
+
+void StreamOutput::Lost(bool lost) {
+    if (lossReport) {
+        lossReport(lost);
+    }
 }

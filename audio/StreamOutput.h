@@ -29,9 +29,14 @@ public:
     // Opens the stream, or gives null and says why not.
     using SinkOpener = std::function<std::unique_ptr<PcmSink>(std::string& problem)>;
 
+    // Told on the stream's thread when the way to the speaker breaks off (true) and when it is
+    // back (false); the beat goes on meanwhile, silently.
+    using LossReport = std::function<void(bool lost)>;
+
     // The stream is opened from a thread with real-time priority, which every thread that its
     // library starts inherits; without a stream the program runs silently.
-    StreamOutput(FrameClock& clock, const SinkOpener& openSink, SampleBank bank);
+    StreamOutput(FrameClock& clock, const SinkOpener& openSink, SampleBank bank,
+                 LossReport lossReport = {});
     ~StreamOutput() override;
     StreamOutput(const StreamOutput&) = delete;
     StreamOutput& operator=(const StreamOutput&) = delete;
@@ -54,9 +59,11 @@ private:
     int64_t TakeChanges(int64_t fixedBefore) override;
     void Render(int64_t from, std::span<int16_t> out, int32_t channels) override;
     bool Quiet() override { return player.Quiet(); }
+    void Lost(bool lost) override;
 
     FrameClock& clock;
     SamplePlayer player;
     std::string problem;
+    LossReport lossReport;
     std::unique_ptr<PcmSink> sink;
 };

@@ -2,15 +2,21 @@
 // fixture script of the tests) and an X server of its own (Xvfb, keeping its screen in a file),
 // runs the real program there and:
 //  - reads the kernel's accounting of every thread of it over a stretch with the window open and
-//    the beat off, and over a stretch of playing the default rhythm at 120 (started with Space,
-//    sent by xdotool): the share of one core, and each thread's wake-ups per second;
+//    the beat off, and over stretches of playing the default rhythm at 120 (started with Space,
+//    sent by xdotool), on an idle machine and with two busy loops: the share of one core, and
+//    each thread's wake-ups per second;
 //  - records the sink's monitor (parec at 2 ms) and watches the pendulum's bob on the screen file
-//    every half millisecond: the time from Space to the first click heard, and for every beat how
-//    long after the pendulum moved its click was heard (sound minus picture);
+//    every half millisecond: the time from Space to the first click heard, every interval's
+//    distance from the exact grid, for every beat how long after the pendulum moved its click
+//    was heard (sound minus picture), and how long after the stopping Space a click still
+//    started;
 //  - asks the program to end with SIGTERM and checks that it stored the practice time.
+// Where GTick (Debian package gtick), another metronome, is installed, it is run the same way in
+// the same run, at 120, started and stopped with a click on its button.
 //
 // Targets: at most 0.5 % of one core playing and 0.1 % idle; first click at most 20 ms after
-// Space; sound minus picture within 5 ms.
+// Space; no interval more than 1 sample off; sound minus picture within 5 ms; no click starting
+// more than 5 ms after the stopping Space.
 //
 // Run from the build folder:  bin/pulsara_bench_program [seconds per stretch, default 60]
 
@@ -28,7 +34,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <optional>
 #include <signal.h>
 #include <sstream>
 #include <string>
@@ -221,14 +229,49 @@ double Ms(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-void PrintSoundAndPicture(const SteadyTime& pressed, const std::vector<SteadyTime>& heard,
-                          const std::vector<SteadyTime>& moves) {
-    if (heard.empty()) {
-        std::printf("no clicks heard\n");
+// Keeps one core busy for as long as it lives.
+class BusyLoop {
+public:
+    BusyLoop()
+        : worker([](const std::stop_token& stop) {
+            volatile unsigned long spin = 0;
+            while (!stop.stop_requested()) {
+                spin = spin * 6364136223846793005ul + 1442695040888963407ul;
+            }
+        }) {}
+
+private:
+    std::jthread worker;
+};
+
+// The clicks of one stretch: how far each interval lies from the grid of 120, when the first
+// came after the start and the last after the stop.
+void PrintClicks(const std::vector<double>& onsets, const MonitorRecorder& recorder,
+                 const SteadyTime& started, const SteadyTime& stopped) {
+    if (onsets.size() < 2) {
+        std::printf("    only %zu clicks heard\n", onsets.size());
         return;
     }
-    std::printf("first click %.1f ms after Space; %zu clicks, %zu pendulum moves\n",
-                Ms(heard.front() - pressed), heard.size(), moves.size());
+    constexpr double Grid = 22050.0;
+    int off = 0;
+    double worst = 0;
+    for (std::size_t i = 1; i < onsets.size(); ++i) {
+        const double deviation = std::abs(onsets[i] - onsets[i - 1] - Grid);
+        off += deviation > 1.0 ? 1 : 0;
+        worst = std::max(worst, deviation);
+    }
+    std::printf("    %zu clicks, %d intervals more than 1 sample off (worst %.1f samples); first "
+                "click %.1f ms after the start; last click %.1f ms after the stop\n",
+                onsets.size(), off, worst, Ms(recorder.PlayedAt(onsets.front()) - started),
+                Ms(recorder.PlayedAt(onsets.back()) - stopped));
+}
+
+void PrintSoundAndPicture(const std::vector<SteadyTime>& heard,
+                          const std::vector<SteadyTime>& moves) {
+    if (heard.empty()) {
+        return;
+    }
+    std::printf("    %zu pendulum moves\n", moves.size());
     std::vector<double> offsets;
     for (const SteadyTime& move : moves) {
         const auto nearest = std::min_element(heard.begin(), heard.end(), [&](auto a, auto b) {
@@ -240,11 +283,109 @@ void PrintSoundAndPicture(const SteadyTime& pressed, const std::vector<SteadyTim
         return;
     }
     std::sort(offsets.begin(), offsets.end());
-    std::printf("sound minus picture: median %.1f ms, from %.1f to %.1f ms\n",
+    std::printf("    sound minus picture: median %.1f ms, from %.1f to %.1f ms\n",
                 offsets[offsets.size() / 2], offsets.front(), offsets.back());
 }
 
 } // namespace
+
+// Starts and stops the beat of a metronome under test.
+using Press = std::function<bool()>;
+
+// One stretch of playing: recorded from before the start to after the stop, with the CPU read
+// meanwhile; with `pendulumAt`, the pendulum's bob is watched there.
+bool PlayStretch(const char* title, pid_t pid, std::chrono::seconds length, const Press& press,
+                 const ScreenFile* screen, std::optional<std::pair<int, int>> pendulumAt) {
+    MonitorRecorder recorder("pulsara_null.monitor", 2);
+    if (!recorder.Start() || !recorder.WaitForData(5s)) {
+        std::printf("cannot record the null sink's monitor\n");
+        return false;
+    }
+    // The first click comes a few milliseconds after the start; the recording holds some silence
+    // before it, so that its onset is found.
+    std::this_thread::sleep_for(300ms);
+    std::optional<PendulumWatcher> watcher;
+    if (screen != nullptr && pendulumAt) {
+        watcher.emplace(*screen, pendulumAt->first, pendulumAt->second);
+    }
+    const SteadyTime started = std::chrono::steady_clock::now();
+    if (!press()) {
+        std::printf("the start could not be pressed\n");
+        return false;
+    }
+    MeasureCpu(title, pid, length);
+    // Stopped between two clicks, within what the program may have laid ahead.
+    std::this_thread::sleep_for(300ms);
+    const SteadyTime stopped = std::chrono::steady_clock::now();
+    press();
+    std::this_thread::sleep_for(500ms);
+    const std::vector<SteadyTime> moves = watcher ? watcher->Stop() : std::vector<SteadyTime>{};
+    recorder.Stop();
+    const std::vector<double> onsets = ClickOnsets::Find(recorder.Samples());
+    PrintClicks(onsets, recorder, started, stopped);
+    if (watcher) {
+        std::vector<SteadyTime> heard;
+        for (const double onset : onsets) {
+            heard.push_back(recorder.PlayedAt(onset));
+        }
+        PrintSoundAndPicture(heard, moves);
+    }
+    return onsets.size() >= 2;
+}
+
+// Plays with the machine idle, then with both cores kept busy.
+bool PlayStretches(const std::string& name, pid_t pid, std::chrono::seconds length,
+                   const Press& press, const ScreenFile* screen,
+                   std::optional<std::pair<int, int>> pendulumAt) {
+    bool ok = PlayStretch((name + " playing at 120, idle machine").c_str(), pid, length, press,
+                          screen, pendulumAt);
+    std::vector<std::unique_ptr<BusyLoop>> busy;
+    busy.push_back(std::make_unique<BusyLoop>());
+    busy.push_back(std::make_unique<BusyLoop>());
+    ok = PlayStretch((name + " playing at 120, two busy loops").c_str(), pid, length, press, screen,
+                     pendulumAt) &&
+         ok;
+    return ok;
+}
+
+// GTick at 120 in the same X and sound servers, started with a click on its button; its own
+// settings live in a home of its own.
+void RunGTick(const XServer& xserver, std::chrono::seconds length) {
+    if (!fs::exists("/usr/bin/gtick")) {
+        std::printf("GTick is not installed (Debian package gtick): no comparison\n");
+        return;
+    }
+    const fs::path home = fs::path(PULSARA_BENCH_RUNTIME) / "gtick-home";
+    fs::remove_all(home);
+    fs::create_directories(home);
+    ChildProcess::Options options;
+    options.environment = Environment({"HOME=" + home.string()});
+    ChildProcess gtick({"/usr/bin/gtick"}, options);
+    const std::string window = xserver.FindWindow("GTick", 10s);
+    if (window.empty()) {
+        std::printf("GTick's window did not show\n");
+        return;
+    }
+    const std::string shell = Run({"xdotool", "getwindowgeometry", "--shell", window});
+    const auto field = [&shell](const std::string& name) {
+        const auto at = shell.find(name + "=");
+        return at == std::string::npos ? 0 : std::atoi(shell.c_str() + at + name.size() + 1);
+    };
+    const int x = field("X");
+    const int y = field("Y");
+    // The speed field, then the Start/Stop button, where GTick lays them out.
+    xserver.Xdotool({"mousemove", std::to_string(x + 370), std::to_string(y + 109), "click",
+                     "--repeat", "3", "1", "type", "120"});
+    xserver.Xdotool({"key", "Return"});
+    std::this_thread::sleep_for(3s);
+    MeasureCpu("GTick idle, window open", gtick.Pid(), length);
+    const Press click = [&xserver, x, y] {
+        return xserver
+            .Xdotool({"mousemove", std::to_string(x + 213), std::to_string(y + 254), "click", "1"})
+            .has_value();
+    };
+    PlayStretches("GTick", gtick.Pid(), length, click, nullptr, std::nullopt);
+}
 
 int main(int argc, char** argv) {
     const auto length = std::chrono::seconds(argc > 1 ? std::atoi(argv[1]) : 60);
@@ -275,31 +416,10 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(3s);
     std::printf("Pulsara under Xvfb %s with the null-sink server, %lld s per stretch\n",
                 xserver.display.c_str(), static_cast<long long>(length.count()));
-    MeasureCpu("idle, window open", program.Pid(), length);
-
-    MonitorRecorder recorder("pulsara_null.monitor", 2);
-    if (!recorder.Start() || !recorder.WaitForData(5s)) {
-        std::printf("cannot record the null sink's monitor\n");
-        return 1;
-    }
-    // The first click comes a few milliseconds after Space; the recording holds some silence
-    // before it, so that its onset is found.
-    std::this_thread::sleep_for(300ms);
+    MeasureCpu("Pulsara idle, window open", program.Pid(), length);
     // The bob's centre in its right position: the pivot (218, 63) plus (15, -20).
-    PendulumWatcher watcher(screen, corner->first + 233, corner->second + 43);
-    const SteadyTime pressed = std::chrono::steady_clock::now();
-    if (!SendSpace()) {
-        std::printf("xdotool could not send Space\n");
-        return 1;
-    }
-    MeasureCpu("playing at 120", program.Pid(), length);
-    const std::vector<SteadyTime> moves = watcher.Stop();
-    recorder.Stop();
-    std::vector<SteadyTime> heard;
-    for (const double onset : ClickOnsets::Find(recorder.Samples())) {
-        heard.push_back(recorder.PlayedAt(onset));
-    }
-    PrintSoundAndPicture(pressed, heard, moves);
+    const bool played = PlayStretches("Pulsara", program.Pid(), length, SendSpace, &screen,
+                                      std::pair{corner->first + 233, corner->second + 43});
 
     kill(program.Pid(), SIGTERM);
     const bool ended = program.Ended(10s);
@@ -308,5 +428,6 @@ int main(int argc, char** argv) {
                 ended ? (program.EndedCleanly() ? "closed cleanly" : "ended abnormally")
                       : "still running",
                 stored.find("TotalTime=") != std::string::npos ? "yes" : "no");
-    return !heard.empty() && ended ? 0 : 1;
+    RunGTick(xserver, length);
+    return played && ended ? 0 : 1;
 }

@@ -133,7 +133,7 @@ void CMetronome::Pulse() {
 }
 
 int64_t CMetronome::NextWakeFrame() const {
-    if (!enable) {
+    if (!enable || heard.tempo <= 0.0) {
         return std::numeric_limits<int64_t>::max();
     }
     // The first frame at which the next step lies within the horizon.

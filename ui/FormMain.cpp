@@ -819,6 +819,13 @@ void FormMain::Undo() {
     Guarded([this] { Feedback->Undo(); });
 }
 
+void FormMain::SoundLost(bool lost) {
+    const char* text =
+        lost ? "Sound lost: the beat goes on silently until it is back" : "The sound is back";
+    std::fprintf(stderr, "pulsara: %s\n", text);
+    lbNotice.Show(QString::fromUtf8(text), false);
+}
+
 void FormMain::SetZoom(int32_t percent) {
     ApplyZoom(percent);
     zoom->Store();

@@ -6,6 +6,7 @@
 #include "CMetronomeEvents.h"
 #include "CommandFeedback.h"
 #include "CommandMenu.h"
+#include "FrameTimer.h"
 #include "HelpViewer.h"
 #include "MixerClockCommands.h"
 #include "MixerPresets.h"
@@ -17,7 +18,6 @@
 #include "TapTempo.h"
 #include "TempoMemoryCommands.h"
 #include "TempoMemoryState.h"
-#include "FrameTimer.h"
 #include "WaveExportCommand.h"
 #include "WindowZoom.h"
 #include "cVolume.h"
@@ -109,6 +109,9 @@ public:
     // Undoes the last store or reset (a slot, a tempo memory, a mixer preset, the practice total),
     // as a click on its notice and the menu's undo entry do.
     void Undo();
+    // The sound output lost its way to the speaker (true) or has it back (false): said in a
+    // notice and on the terminal, while the beat and the display go on.
+    void SoundLost(bool lost);
     // Lays the window out at percent (100, 150, 200 or 300) and keeps the zoom for the next run.
     void SetZoom(int32_t percent);
     CommandMenu& Commands() { return *commandMenu; }
