@@ -1,45 +1,18 @@
 #include "RhythmFile.h"
 
-#include "LinkTarget.h"
+#include "FileDescriptor.h"
+#include "FileReplacement.h"
 #include "TextEncoding.h"
 
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
-#include <random>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
 namespace {
-
-// Owns one open file descriptor.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1)
-        : fd(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() { Reset(-1); }
-    void Reset(int newFd) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        fd = newFd;
-    }
-    int Get() const { return fd; }
-    bool IsOpen() const { return fd >= 0; }
-    // Closing can report a write that failed late (on network file systems, for example).
-    bool Close() {
-        const int result = ::close(fd);
-        fd = -1;
-        return result == 0;
-    }
-
-private:
-    int fd;
-};
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
@@ -117,81 +90,6 @@ std::optional<std::string> ReadHead(int fd, std::size_t limit, std::string& reas
     return content;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            if (written == 0) {
-                errno = EIO;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-std::string TemporaryName(const std::filesystem::path& target) {
-    std::random_device random;
-    const auto tag = (static_cast<unsigned long long>(random()) << 32) ^ random();
-    std::string name = ".";
-    name += target.filename().string();
-    name += ".tmp";
-    name += std::to_string(tag);
-    return (target.parent_path() / name).string();
-}
-
-// The temporary file of a write: removed again unless it was renamed over the target.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::filesystem::path& target) {
-        for (int attempt = 0; attempt < 16 && !fd.IsOpen(); ++attempt) {
-            name = TemporaryName(target);
-            fd.Reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-            if (!fd.IsOpen() && errno != EEXIST) {
-                break;
-            }
-        }
-        if (!fd.IsOpen()) {
-            name.clear();
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        fd.Reset(-1);
-        if (!name.empty() && !renamed) {
-            ::unlink(name.c_str());
-        }
-    }
-    bool IsOpen() const { return fd.IsOpen(); }
-    int Get() const { return fd.Get(); }
-    bool Close() { return fd.Close(); }
-    bool RenameTo(const std::string& target) {
-        renamed = ::rename(name.c_str(), target.c_str()) == 0;
-        return renamed;
-    }
-
-private:
-    FileDescriptor fd;
-    std::string name;
-    bool renamed = false;
-};
-
-// Makes the rename itself durable. Some file systems refuse to sync a folder; the file's content
-// is already on the disk then, so that is not reported.
-void SyncFolder(const std::filesystem::path& target) {
-    const std::filesystem::path folder =
-        target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path();
-    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.IsOpen()) {
-        ::fsync(dir.Get());
-    }
-}
-
 } // namespace
 
 std::optional<std::string> RhythmFile::FirstField(std::string_view content) {
@@ -256,26 +154,8 @@ std::optional<std::string> RhythmFile::Read(const std::string& fileName, Error* 
 
 std::optional<RhythmFile::Error> RhythmFile::Write(const std::string& fileName,
                                                    std::string_view text) {
-    const std::filesystem::path target = LinkTarget(fileName);
-    // Only an ordinary file is replaced: the rename would put the text in the place of a named
-    // pipe or a device, which a save must never remove.
-    struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) {
-        return Error{"it is not an ordinary file"};
+    if (std::optional<std::string> reason = FileReplacement::Write(fileName, FormatLine(text))) {
+        return Error{std::move(*reason)};
     }
-    TemporaryFile temporary(target);
-    if (!temporary.IsOpen()) {
-        return Error{ErrnoText()};
-    }
-    if (exists) {
-        // The new file keeps the permissions of the one it replaces.
-        ::fchmod(temporary.Get(), existing.st_mode & 07777);
-    }
-    if (!WriteAll(temporary.Get(), FormatLine(text)) || ::fsync(temporary.Get()) != 0 ||
-        !temporary.Close() || !temporary.RenameTo(target.string())) {
-        return Error{ErrnoText()};
-    }
-    SyncFolder(target);
     return std::nullopt;
 }
