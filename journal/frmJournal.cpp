@@ -56,6 +56,18 @@ QChart& NewChart(QChartView& view, const QString& title) {
     return chart;
 }
 
+// The series over its axes: the x axis given, a y axis of whole numbers from low to high.
+void Attach(QChart& chart, QAbstractSeries& series, QAbstractAxis& x, double low, double high) {
+    auto* y = Handed<QValueAxis>();
+    y->setRange(low, high);
+    y->applyNiceNumbers();
+    y->setLabelFormat(QStringLiteral("%d"));
+    chart.addAxis(&x, Qt::AlignBottom);
+    chart.addAxis(y, Qt::AlignLeft);
+    series.attachAxis(&x);
+    series.attachAxis(y);
+}
+
 const QStringList Columns{QStringLiteral("Started"), QStringLiteral("Time"),
                           QStringLiteral("Rhythm"),  QStringLiteral("Source"),
                           QStringLiteral("Tempo"),   QStringLiteral("Highest"),
@@ -166,14 +178,7 @@ void frmJournal::ShowDays(const JournalSummary& summary) {
                                                       .arg(qRound(minutes->at(index)))
                                                 : QString());
     });
-    auto* y = Handed<QValueAxis>();
-    y->setRange(0, std::max(10.0, highest * 1.1));
-    y->applyNiceNumbers();
-    y->setLabelFormat(QStringLiteral("%d"));
-    chart.addAxis(x, Qt::AlignBottom);
-    chart.addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
+    Attach(chart, *series, *x, 0, std::max(10.0, highest * 1.1));
     lbTotals.setText(QStringLiteral("This week: %1 · This month: %2")
                          .arg(Minutes(summary.WeekSeconds), Minutes(summary.MonthSeconds)));
 }
@@ -216,14 +221,7 @@ void frmJournal::cbRhythm_Change(int index) {
     const QDateTime now = QDateTime::currentDateTime();
     x->setRange(days.empty() ? now.addDays(-7) : Noon(days.front().Date).addDays(-1),
                 days.empty() ? now : Noon(days.back().Date).addDays(1));
-    auto* y = Handed<QValueAxis>();
-    y->setRange(std::max(0.0, low), high);
-    y->applyNiceNumbers();
-    y->setLabelFormat(QStringLiteral("%d"));
-    chart.addAxis(x, Qt::AlignBottom);
-    chart.addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
+    Attach(chart, *series, *x, std::max(0.0, low), high);
 }
 
 void frmJournal::ShowLatest(const JournalSummary& summary) {
