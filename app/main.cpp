@@ -4,6 +4,9 @@
 #include "CommandLine.h"
 #include "FormMain.h"
 #include "FrameClock.h"
+#include "NotebookDraft.h"
+#include "NotebookFile.h"
+#include "NotebookFolder.h"
 #include "NotebookRecovery.h"
 #include "ProgramFolder.h"
 #include "QtDialogs.h"
@@ -19,6 +22,7 @@
 #include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 int main(int argc, char** argv) {
     if (const auto answered = CommandLine::Answer(argc, argv)) {
@@ -42,7 +46,11 @@ int main(int argc, char** argv) {
     // The file is written on a thread of its own, so that the beat never waits for the disk.
     QtSettingsStore settingsFile;
     const std::string settingsPath = settingsFile.FilePath();
-    notices.Say(NotebookRecovery::Notice(std::filesystem::path(settingsPath).parent_path()));
+    const std::vector<std::filesystem::path> keepFolders =
+        NotebookDraft::Folders(std::filesystem::path(settingsPath).parent_path());
+    NotebookRecovery::TakeOverDrafts(
+        keepFolders, NotebookFile::Content(NotebookFolder::Where() / NotebookFile::FileName));
+    notices.Say(NotebookRecovery::Notice(keepFolders));
     BackgroundSettingsStore settings(
         settingsFile, settingsFile.Entries(), [&notices, settingsPath] {
             notices.Say("The settings file \"" + settingsPath +

@@ -23,6 +23,8 @@ public:
     // What a window manager does when a window's close box is clicked: it asks the window to close
     // through the WM_DELETE_WINDOW protocol. False when the request could not be sent.
     bool ClickCloseBox(const std::string& window) const;
+    // Ends the server, as a crash of the display would: its clients lose their connection.
+    void Stop() { server.reset(); }
 
     std::string display;
 

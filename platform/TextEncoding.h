@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,14 @@ class TextEncoding {
 public:
     // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
     static bool IsUtf8(std::string_view bytes);
+    // The length of the well-formed UTF-8 sequence that starts at bytes[at], or 0 when there is
+    // none; code, if given, receives its code point.
+    static std::size_t Utf8Sequence(std::string_view bytes, std::size_t at,
+                                    char32_t* code = nullptr);
+    // Appends the code point (up to U+10FFFF) in UTF-8.
+    static void AppendUtf8(std::string& out, char32_t code);
+    // The code point of one Windows-1252 byte.
+    static char32_t Windows1252(unsigned char byte);
 
     // Windows-1252 bytes as UTF-8. The five bytes that code page leaves unassigned become the C1
     // control characters of the same value, as Windows itself converts them.

@@ -259,6 +259,11 @@ std::optional<std::string> RhythmFile::Read(const std::string& fileName, Error* 
 
 std::optional<RhythmFile::Error> RhythmFile::Write(const std::string& fileName,
                                                    std::string_view text) {
+    return Replace(fileName, FormatLine(text));
+}
+
+std::optional<RhythmFile::Error> RhythmFile::Replace(const std::string& fileName,
+                                                     std::string_view content) {
     const std::filesystem::path target = LinkTarget(fileName);
     // Only an ordinary file is replaced: the rename would put the text in the place of a named
     // pipe or a device, which a save must never remove.
@@ -275,7 +280,7 @@ std::optional<RhythmFile::Error> RhythmFile::Write(const std::string& fileName,
         // The new file keeps the permissions of the one it replaces.
         ::fchmod(temporary.Get(), existing.st_mode & 07777);
     }
-    if (!WriteAll(temporary.Get(), FormatLine(text)) || ::fsync(temporary.Get()) != 0 ||
+    if (!WriteAll(temporary.Get(), content) || ::fsync(temporary.Get()) != 0 ||
         !temporary.Close() || !temporary.RenameTo(target.string())) {
         return Error{ErrnoText()};
     }

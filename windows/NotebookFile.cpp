@@ -1,5 +1,6 @@
 #include "NotebookFile.h"
 
+#include "NotebookText.h"
 #include "RhythmFile.h"
 #include "TextEncoding.h"
 
@@ -12,59 +13,58 @@
 
 namespace {
 
-std::string Replaced(std::string_view text, std::string_view from, std::string_view to) {
+std::string Utf8Of(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t found = text.find(from, at);
-        out.append(text.substr(at, found - at));
-        if (found == std::string_view::npos) {
-            break;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
         }
-        out.append(to);
-        at = found + from.size();
+        TextEncoding::AppendUtf8(out, code);
     }
     return out;
 }
 
-std::string_view Trimmed(std::string_view text, std::string_view front, std::string_view back) {
-    const std::size_t first = text.find_first_not_of(front);
-    if (first == std::string_view::npos) {
-        return {};
+std::u16string Utf16Of(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t code = 0xFFFD;
+        const std::size_t length = TextEncoding::Utf8Sequence(text, at, &code);
+        if (length == 0) {
+            code = 0xFFFD;
+        }
+        if (code >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(code);
+        }
+        at += length == 0 ? 1 : length;
     }
-    text.remove_prefix(first);
-    const std::size_t last = text.find_last_not_of(back);
-    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
-}
-
-// True when the content is exactly one quoted field, give or take blanks around it and the line
-// end: written in the notebook's layout, the field then holds all of it.
-bool IsOneField(std::string_view content, std::string_view field) {
-    const std::string line = RhythmFile::FormatLine(field);
-    return Trimmed(content, " \t", " \t\r\n") == Trimmed(line, " \t", " \t\r\n");
+    return out;
 }
 
 } // namespace
 
 std::string NotebookFile::TextOf(std::string_view content) {
-    const std::string text = TextEncoding::ToUtf8(content);
-    if (Trimmed(text, " \t\r\n", " \t\r\n").empty()) {
-        return {};
-    }
-    const std::optional<std::string> field = RhythmFile::FirstField(text);
-    const std::string& kept = field && IsOneField(text, *field) ? *field : text;
-    return Replaced(kept, "\r\n", "\n");
+    return Utf8Of(NotebookText(content).Shown());
 }
 
 std::string NotebookFile::ContentOf(std::string_view text) {
-    return RhythmFile::FormatLine(Replaced(text, "\n", "\r\n"));
+    return NotebookText().ContentWith(Utf16Of(text));
 }
 
-std::string NotebookFile::Read(const std::filesystem::path& file) {
+std::optional<std::string> NotebookFile::Content(const std::filesystem::path& file) {
     // A named pipe or a device in the file's place would hold the window until someone writes.
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
-        return {};
+        return std::nullopt;
     }
     std::ifstream in(file, std::ios::binary);
     std::string content;
@@ -74,14 +74,23 @@ std::string NotebookFile::Read(const std::filesystem::path& file) {
     while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0) {
         content.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
     }
-    if (in.bad()) {
-        return {};
+    if (!in.is_open() || in.bad()) {
+        return std::nullopt;
     }
-    return TextOf(content);
+    return content;
+}
+
+std::string NotebookFile::Read(const std::filesystem::path& file) {
+    return TextOf(Content(file).value_or(std::string()));
 }
 
 std::optional<NotebookFile::Error> NotebookFile::Write(const std::filesystem::path& file,
                                                        std::string_view text) {
+    return WriteContent(file, ContentOf(text));
+}
+
+std::optional<NotebookFile::Error> NotebookFile::WriteContent(const std::filesystem::path& file,
+                                                              std::string_view content) {
     // The file is replaced through a rename, which the folder allows whatever the file's own
     // permissions say; a file the player made read-only is left as it is. Anything but an
     // ordinary file is refused by the rhythm file's writer.
@@ -91,9 +100,8 @@ std::optional<NotebookFile::Error> NotebookFile::Write(const std::filesystem::pa
          (::access(file.c_str(), W_OK) != 0 && errno == EACCES))) {
         return Error{"the file is read-only"};
     }
-    const std::optional<RhythmFile::Error> error =
-        RhythmFile::Write(file.string(), Replaced(text, "\n", "\r\n"));
-    if (error) {
+    if (const std::optional<RhythmFile::Error> error =
+            RhythmFile::Replace(file.string(), content)) {
         return Error{error->reason};
     }
     return std::nullopt;

@@ -28,19 +28,20 @@ constexpr const char* Monitor = "pulsara_null.monitor";
 class ProgramEndToEnd : public ::testing::Test {
 protected:
     // The program, started in the folder "work" with a home and settings of its own; its window.
-    std::string Start() {
-        fs::create_directory(home / "work");
+    std::string Start() { return Start(x); }
+    std::string Start(const XServer& server) {
+        fs::create_directories(home / "work");
         const fs::path started = fs::current_path();
         fs::current_path(home / "work");
         program = std::make_unique<ChildProcess>(
             std::vector<std::string>{PULSARA_PROGRAM},
             ChildProcess::Options{
-                .environment = Environment({"DISPLAY=" + x.display, "HOME=" + home.path.string(),
-                                            "XDG_CONFIG_HOME=" + (home / "config").string(),
-                                            "QT_QPA_PLATFORM=xcb"}),
+                .environment = Environment(
+                    {"DISPLAY=" + server.display, "HOME=" + home.path.string(),
+                     "XDG_CONFIG_HOME=" + (home / "config").string(), "QT_QPA_PLATFORM=xcb"}),
                 .errorFile = home / "pulsara.log"});
         fs::current_path(started);
-        const std::string window = x.FindWindow("^Pulsara$", 30s);
+        const std::string window = server.FindWindow("^Pulsara$", 30s);
         EXPECT_FALSE(window.empty())
             << "no window; the program said: " << home.Bytes("pulsara.log");
         return window;
@@ -109,7 +110,9 @@ TEST_F(ProgramEndToEnd, AnEndAskedForBySigtermIsObeyedDuringAnExportWithTheNotes
     const std::string window = Start();
     ASSERT_FALSE(window.empty());
     ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F9"}));
-    ASSERT_FALSE(x.FindWindow("^Notebook$", 10s).empty());
+    const std::string notebook = x.FindWindow("^Notebook$", 10s);
+    ASSERT_FALSE(notebook.empty());
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", notebook, "type", "scales at 90"}));
 
     // Fifteen million rests, just within the limit: their measuring alone takes over a second.
     ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F4"}));
@@ -131,7 +134,53 @@ TEST_F(ProgramEndToEnd, AnEndAskedForBySigtermIsObeyedDuringAnExportWithTheNotes
     ASSERT_TRUE(program->Ended(3s)) << "SIGTERM during the export did not end the program";
     EXPECT_TRUE(program->EndedCleanly());
     EXPECT_TRUE(fs::is_empty(home / "work")) << "the export or something beside it was left";
-    EXPECT_TRUE(fs::exists(home / "config/Pulsara/notebook-recovered.txt"));
+    EXPECT_EQ(home.Bytes("config/Pulsara/notebook-recovered.txt"), "\"scales at 90\"\r\n");
+}
+
+// Notes nobody changed stay as they are, byte for byte, whatever the text box would make of them;
+// notes being typed are in a draft on disk within a couple of seconds, which the next start keeps
+// and names when the display dies before the notebook is closed.
+TEST_F(ProgramEndToEnd, UntouchedNotesStayAsTheyAreAndTypedOnesOutliveTheDisplay) {
+    const std::string notes = "\"na\xC3\xAFve \xE9\xC2\xA0x\r\ny\xE2\x80\xA8z\xE2\x80\xA9w\"\r\n";
+    fs::create_directories(home / ".local/share/Pulsara");
+    home.Put(".local/share/Pulsara/notebook.txt", notes);
+    const std::string window = Start();
+    ASSERT_FALSE(window.empty());
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F9"}));
+    std::string notebook = x.FindWindow("^Notebook$", 10s);
+    ASSERT_FALSE(notebook.empty());
+    ASSERT_TRUE(x.ClickCloseBox(notebook));
+    for (auto deadline = Clock::now() + 5s;
+         Clock::now() < deadline && !x.FindWindow("^Notebook$", 100ms).empty();) {
+    }
+    ASSERT_TRUE(x.FindWindow("^Notebook$", 100ms).empty()) << "the notebook did not close";
+    EXPECT_EQ(home.Bytes(".local/share/Pulsara/notebook.txt"), notes);
+
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F9"}));
+    notebook = x.FindWindow("^Notebook$", 10s);
+    ASSERT_FALSE(notebook.empty());
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", notebook, "type", "typed "}));
+    const std::string typed =
+        "\"typed na\xC3\xAFve \xE9\xC2\xA0x\r\ny\xE2\x80\xA8z\xE2\x80\xA9w\"\r\n";
+    const fs::path draft =
+        home / "config/Pulsara" / ("notebook-draft-" + std::to_string(program->Pid()) + ".txt");
+    for (auto deadline = Clock::now() + 2500ms;
+         Clock::now() < deadline &&
+         home.Bytes("config/Pulsara/" + draft.filename().string()) != typed;) {
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_EQ(home.Bytes("config/Pulsara/" + draft.filename().string()), typed);
+
+    x.Stop();
+    ASSERT_TRUE(program->Ended(10s)) << "the program outlived its display";
+    EXPECT_EQ(home.Bytes(".local/share/Pulsara/notebook.txt"), notes);
+    XServer again;
+    ASSERT_FALSE(Start(again).empty());
+    EXPECT_EQ(home.Bytes("config/Pulsara/notebook-recovered.txt"), typed);
+    EXPECT_NE(home.Bytes("pulsara.log").find("notebook-recovered.txt"), std::string::npos)
+        << home.Bytes("pulsara.log");
+    ::kill(program->Pid(), SIGTERM);
+    EXPECT_TRUE(program->Ended(5s));
 }
 
 } // namespace
