@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,9 @@
 // dropped and the program goes on.
 class SettingsStore {
 public:
+    // The new value of a key from the value stored now (or the default given with it).
+    using Change = std::function<std::string(std::string_view stored)>;
+
     virtual ~SettingsStore() = default;
 
     // The stored value, or defaultValue when the key is absent or cannot be read.
@@ -17,7 +21,16 @@ public:
                              std::string_view defaultValue) = 0;
     // Creates the key or replaces its value, at once.
     virtual void Write(std::string_view section, std::string_view key, std::string_view value) = 0;
-    // True once a write could not be kept (the file is read-only or cannot be replaced), so that
-    // the user can be told; a store that cannot tell says false.
+    // Replaces the value with change(value), where value is what the store holds at that moment:
+    // another run of the program may have written it since this one last read it, and a store
+    // that others share re-reads it for the change. Gives the value written.
+    virtual std::string Update(std::string_view section, std::string_view key,
+                               std::string_view defaultValue, const Change& change) {
+        std::string value = change(Read(section, key, defaultValue));
+        Write(section, key, value);
+        return value;
+    }
+    // True while the last write could not be kept (the file is read-only, cannot be replaced, the
+    // disk is full), so that the user can be told; a store that cannot tell says false.
     virtual bool WriteFailed() { return false; }
 };

@@ -11,8 +11,10 @@
 #include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -181,6 +183,41 @@ TEST_F(ProgramEndToEnd, UntouchedNotesStayAsTheyAreAndTypedOnesOutliveTheDisplay
         << home.Bytes("pulsara.log");
     ::kill(program->Pid(), SIGTERM);
     EXPECT_TRUE(program->Ended(5s));
+}
+
+// A settings file that cannot be written is said at once, while the player can act on it; an end
+// asked for then is obeyed, with the message box still open, and the loss is said on stderr. A
+// close with the close box does not bring up a message box that keeps the program alive either.
+TEST_F(ProgramEndToEnd, ASettingsFileThatCannotBeWrittenNeverKeepsTheProgramAlive) {
+    fs::create_directories(home / "config/Pulsara/Pulsara.conf");
+    for (const bool bySignal : {true, false}) {
+        SCOPED_TRACE(bySignal ? "SIGTERM" : "close box");
+        ASSERT_FALSE(Start().empty());
+        // Well before the practice clock's first checkpoint, which is the first write.
+        std::vector<std::string> windows;
+        for (auto deadline = Clock::now() + 3s; Clock::now() < deadline && windows.size() < 2;) {
+            std::istringstream found(
+                x.Xdotool({"search", "--onlyvisible", "--name", "^Pulsara$"}).value_or(""));
+            windows.assign(std::istream_iterator<std::string>(found), {});
+        }
+        EXPECT_EQ(windows.size(), 2u) << "the main window and the notice, at once";
+        if (bySignal) {
+            ::kill(program->Pid(), SIGTERM);
+        } else {
+            // The notice is answered, then the window is closed.
+            ASSERT_TRUE(x.Xdotool({"key", "Return"}));
+            std::this_thread::sleep_for(500ms);
+            const std::string window = x.FindWindow("^Pulsara$", 5s);
+            ASSERT_TRUE(x.ClickCloseBox(window));
+        }
+        ASSERT_TRUE(program->Ended(5s)) << "the program was kept alive";
+        EXPECT_TRUE(program->EndedCleanly());
+        const std::string said = home.Bytes("pulsara.log");
+        EXPECT_NE(said.find("cannot be written"), std::string::npos) << said;
+        EXPECT_NE(said.find("could not be written: the practice time of this run"),
+                  std::string::npos)
+            << said;
+    }
 }
 
 } // namespace
