@@ -3,6 +3,7 @@
 #include "BackgroundSettingsStore.h"
 #include "CClock.h"
 #include "CommandLine.h"
+#include "FileContent.h"
 #include "FormMain.h"
 #include "FrameClock.h"
 #include "NotebookDraft.h"
@@ -65,8 +66,8 @@ int main(int argc, char** argv) {
     }
     const std::vector<std::filesystem::path> keepFolders =
         NotebookDraft::Folders(std::filesystem::path(settingsPath).parent_path());
-    NotebookRecovery::TakeOverDrafts(
-        keepFolders, NotebookFile::Content(NotebookFolder::Where() / NotebookFile::FileName));
+    NotebookRecovery::TakeOverDrafts(keepFolders,
+                                     FileContent(NotebookFolder::Where() / NotebookFile::FileName));
     notices.Say(NotebookRecovery::Notice(keepFolders));
     // Said once, as soon as it is known: at once when the file cannot be written at all, else at
     // the first write that fails (the disk is full).

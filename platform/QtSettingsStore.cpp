@@ -1,5 +1,6 @@
 #include "QtSettingsStore.h"
 
+#include "FileContent.h"
 #include "TextEncoding.h"
 
 #include <QByteArray>
@@ -13,8 +14,6 @@
 #include <QVariant>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sys/stat.h>
 #include <system_error>
@@ -99,19 +98,6 @@ std::optional<std::string> ValueOf(const QVariant& value) {
     return std::nullopt;
 }
 
-std::optional<std::string> FileBytes(const std::string& file) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) {
-        return std::nullopt;
-    }
-    std::ifstream in(file, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    if (!in.is_open() || in.bad()) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 // A name beside the file that says why it was put there and is not taken yet.
 std::optional<std::filesystem::path> AsideName(const std::string& file, std::string_view why) {
     for (int number = 1; number <= 100; ++number) {
@@ -161,7 +147,7 @@ QtSettingsStore::QtSettingsStore(const std::string& filePath)
 // What QSettings cannot parse it drops, and its next write would replace the file with the rest.
 // Text that is not UTF-8 it would write back altered. Such a file is renamed before it is read.
 std::optional<std::string> QtSettingsStore::SetAsideIfUnreadable(const std::string& filePath) {
-    const std::optional<std::string> bytes = FileBytes(filePath);
+    const std::optional<std::string> bytes = FileContent(filePath);
     if (!bytes) {
         return std::nullopt;
     }
@@ -190,7 +176,7 @@ std::optional<std::string> QtSettingsStore::SetAsideIfUnreadable(const std::stri
 
 std::optional<std::string> QtSettingsStore::KeepCopy(std::string_view why) {
     const std::string file = FilePath();
-    const std::optional<std::string> bytes = FileBytes(file);
+    const std::optional<std::string> bytes = FileContent(file);
     if (!bytes) {
         return std::nullopt;
     }
@@ -198,7 +184,7 @@ std::optional<std::string> QtSettingsStore::KeepCopy(std::string_view why) {
     for (int number = 1; number <= 100; ++number) {
         const std::string name = file + "." + std::string(why) +
                                  (number > 1 ? "-" + std::to_string(number) : std::string());
-        const std::optional<std::string> earlier = FileBytes(name);
+        const std::optional<std::string> earlier = FileContent(name);
         if (!earlier) {
             break;
         }
@@ -220,7 +206,7 @@ std::optional<std::string> QtSettingsStore::KeepCopy(std::string_view why) {
 // has seen of the file is all there is.
 std::string QtSettingsStore::StoredNow(std::string_view section, std::string_view key,
                                        std::string_view defaultValue) {
-    const std::optional<std::string> bytes = FileBytes(FilePath());
+    const std::optional<std::string> bytes = FileContent(FilePath());
     QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/pulsara-settings-XXXXXX.conf"));
     if (bytes && copy.open() &&
         copy.write(bytes->data(), static_cast<qint64>(bytes->size())) ==

@@ -92,6 +92,42 @@ char32_t TextEncoding::Windows1252(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? HighControls[byte - 0x80] : byte;
 }
 
+void TextEncoding::AppendUtf16(std::u16string& out, char32_t code) {
+    if (code >= 0x10000) {
+        out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+        out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(code);
+    }
+}
+
+std::string TextEncoding::Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        char32_t code = text[at];
+        if (IsHighSurrogate(code) && at + 1 < text.size() && IsLowSurrogate(text[at + 1])) {
+            code = FromSurrogates(code, text[++at]);
+        } else if (IsHighSurrogate(code) || IsLowSurrogate(code)) {
+            code = 0xFFFD;
+        }
+        AppendUtf8(out, code);
+    }
+    return out;
+}
+
+std::u16string TextEncoding::Utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t code = 0xFFFD;
+        const std::size_t length = Utf8Sequence(text, at, &code);
+        AppendUtf16(out, code);
+        at += length == 0 ? 1 : length;
+    }
+    return out;
+}
+
 bool TextEncoding::IsUtf8(std::string_view bytes) {
     for (std::size_t at = 0; at < bytes.size();) {
         const std::size_t length = Utf8Sequence(bytes, at);

@@ -18,10 +18,6 @@ public:
 
     static constexpr std::string_view FileName = "notebook.txt";
 
-    // The file's bytes; nothing when it is missing, unreadable or not an ordinary file (a named
-    // pipe or a device would hold the reader until someone writes).
-    static std::optional<std::string> Content(const std::filesystem::path& file);
-
     // The text the file holds, in UTF-8 with "\n" line breaks, as the notebook shows it. A file in
     // the notebook's layout gives its field. Anything else that is not blank, such as a note
     // written by another editor, gives all of its text, so that closing the notebook cannot cut

@@ -1,5 +1,6 @@
 #include "NotebookFolder.h"
 
+#include "FileContent.h"
 #include "NotebookFile.h"
 
 #include <cstdlib>
@@ -46,7 +47,7 @@ std::filesystem::path NotebookFolder::Prepare(const std::filesystem::path& dataF
     }
     // The old file is left as it is: an older version of the program started there still reads it.
     // Its bytes are copied as they are.
-    const std::optional<std::string> content = NotebookFile::Content(old);
+    const std::optional<std::string> content = FileContent(old);
     if (!content || NotebookFile::WriteContent(file, *content)) {
         return currentFolder;
     }

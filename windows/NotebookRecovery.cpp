@@ -1,5 +1,6 @@
 #include "NotebookRecovery.h"
 
+#include "FileContent.h"
 #include "NotebookDraft.h"
 #include "NotebookFile.h"
 
@@ -64,7 +65,7 @@ void NotebookRecovery::TakeOverDrafts(const std::vector<std::filesystem::path>& 
             }
         }
         for (const std::filesystem::path& draft : drafts) {
-            const std::optional<std::string> content = NotebookFile::Content(draft);
+            const std::optional<std::string> content = FileContent(draft);
             if (content && content == notebook) {
                 std::filesystem::remove(draft, error);
                 continue;

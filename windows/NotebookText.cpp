@@ -11,12 +11,12 @@ namespace {
 constexpr char32_t Replacement = 0xFFFD;
 constexpr char32_t ParagraphSeparator = 0x2029;
 
-bool IsHigh(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
+bool IsHigh(char32_t unit) {
+    return TextEncoding::IsHighSurrogate(unit);
 }
 
-bool IsLow(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
+bool IsLow(char32_t unit) {
+    return TextEncoding::IsLowSurrogate(unit);
 }
 
 bool IsBlank(char32_t atom) {
@@ -133,8 +133,7 @@ void AppendNew(std::u32string& out, std::u16string_view units) {
         if (unit == u'\n') {
             out += U"\r\n";
         } else if (IsHigh(unit) && i + 1 < units.size() && IsLow(units[i + 1])) {
-            out +=
-                static_cast<char32_t>(0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            out += TextEncoding::FromSurrogates(unit, units[i + 1]);
             ++i;
         } else if (IsHigh(unit) || IsLow(unit)) {
             out += Replacement;
@@ -180,8 +179,7 @@ NotebookText::NotebookText(std::string_view content)
         for (; at + 1 < bytes.size(); at += 2) {
             const char16_t unit = unitAt(at);
             if (IsHigh(unit) && at + 3 < bytes.size() && IsLow(unitAt(at + 2))) {
-                atoms += static_cast<char32_t>(0x10000 + ((unit - 0xD800) << 10) +
-                                               (unitAt(at + 2) - 0xDC00));
+                atoms += TextEncoding::FromSurrogates(unit, unitAt(at + 2));
                 at += 2;
             } else {
                 atoms += unit; // a lone surrogate goes back as the unit it was
@@ -268,15 +266,14 @@ void NotebookText::Show(std::u32string_view text) {
         } else if (atom == '\r' || atom == ParagraphSeparator) {
             // The text box would make either a line break of its own.
             shown += u'\n';
-        } else if (atom >= RawByte || atom == 0xFDD0 || atom == 0xFDD1 ||
-                   (atom >= 0xD800 && atom <= 0xDFFF)) {
+        } else if (atom >= RawByte || atom == 0xFDD0 || atom == 0xFDD1 || IsHigh(atom) ||
+                   IsLow(atom)) {
             shown += static_cast<char16_t>(Replacement);
-        } else if (atom >= 0x10000) {
-            shown += static_cast<char16_t>(0xD800 + ((atom - 0x10000) >> 10));
-            shown += static_cast<char16_t>(0xDC00 + ((atom - 0x10000) & 0x3FF));
-            from.push_back(static_cast<std::uint32_t>(at + 1));
         } else {
-            shown += static_cast<char16_t>(atom);
+            TextEncoding::AppendUtf16(shown, atom);
+            if (atom >= 0x10000) {
+                from.push_back(static_cast<std::uint32_t>(at + 1));
+            }
         }
     }
     from.push_back(static_cast<std::uint32_t>(text.size()));
@@ -360,28 +357,22 @@ std::string NotebookText::Encode(std::u32string_view atoms) const {
     std::string bytes;
     bytes.reserve(atoms.size());
     const bool utf16 = encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE;
-    auto unit = [&](char32_t value) {
-        const auto high = static_cast<char>(value >> 8);
-        const auto low = static_cast<char>(value & 0xFF);
-        if (encoding == Encoding::Utf16LE) {
-            bytes += low;
-            bytes += high;
-        } else {
-            bytes += high;
-            bytes += low;
-        }
-    };
+    std::u16string units;
     for (const char32_t atom : atoms) {
         if (atom >= RawByte) {
             bytes += static_cast<char>(atom - RawByte);
         } else if (!utf16) {
             // A lone surrogate can only have come from a UTF-16 file.
-            TextEncoding::AppendUtf8(bytes, atom >= 0xD800 && atom <= 0xDFFF ? Replacement : atom);
-        } else if (atom >= 0x10000) {
-            unit(0xD800 + ((atom - 0x10000) >> 10));
-            unit(0xDC00 + ((atom - 0x10000) & 0x3FF));
+            TextEncoding::AppendUtf8(bytes, IsHigh(atom) || IsLow(atom) ? Replacement : atom);
         } else {
-            unit(atom);
+            units.clear();
+            TextEncoding::AppendUtf16(units, atom);
+            for (const char16_t unit : units) {
+                const auto high = static_cast<char>(unit >> 8);
+                const auto low = static_cast<char>(unit & 0xFF);
+                bytes += encoding == Encoding::Utf16LE ? low : high;
+                bytes += encoding == Encoding::Utf16LE ? high : low;
+            }
         }
     }
     return bytes;

@@ -1,5 +1,6 @@
 #include "frmNoteBook.h"
 
+#include "FileContent.h"
 #include "NotebookFile.h"
 #include "NotebookRecovery.h"
 #include "QtSettingsStore.h"
@@ -75,7 +76,7 @@ void frmNoteBook::KeepFolders(std::vector<std::filesystem::path> vData) {
 }
 
 void frmNoteBook::Form_Load() {
-    const std::optional<std::string> content = NotebookFile::Content(filePath);
+    const std::optional<std::string> content = FileContent(filePath);
     notes = content ? NotebookText(*content) : NotebookText();
     tx.setPlainText(QString::fromStdU16String(notes.Shown()));
     loaded = Text();

@@ -1,5 +1,6 @@
 // The side windows' own part: what their boxes, slider and buttons hand on to the rest, and what
 // the notebook writes when closed.
+#include "FileContent.h"
 #include "FormT.h"
 #include "NotebookFile.h"
 #include "NotebookRecovery.h"
@@ -149,11 +150,10 @@ TEST_F(frmNoteBookTest, ADraftFollowsTheChangesAndOutlivesAnAbruptEnd) {
     const fs::path draft = keep / NotebookDraft::FileName(::getpid());
     auto drafted = [&](const std::optional<std::string>& content) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (std::chrono::steady_clock::now() < deadline &&
-               NotebookFile::Content(draft) != content) {
+        while (std::chrono::steady_clock::now() < deadline && FileContent(draft) != content) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
-        return NotebookFile::Content(draft) == content;
+        return FileContent(draft) == content;
     };
     {
         frmNoteBook form(dialogs, folder.path);
@@ -171,7 +171,7 @@ TEST_F(frmNoteBookTest, ADraftFollowsTheChangesAndOutlivesAnAbruptEnd) {
         form.hide();
     }
     EXPECT_EQ(folder.Bytes("notebook.txt"), "\"old\"\r\n");
-    NotebookRecovery::TakeOverDrafts({keep}, NotebookFile::Content(folder / "notebook.txt"));
+    NotebookRecovery::TakeOverDrafts({keep}, FileContent(folder / "notebook.txt"));
     EXPECT_EQ(folder.Bytes("keep/notebook-recovered.txt"), "\"old\r\nagain\"\r\n");
 
     frmNoteBook form(dialogs, folder.path);
