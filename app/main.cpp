@@ -1,11 +1,15 @@
 // Pulsara: the main window with the real platform services.
 #include "AlsaMixerDevice.h"
 #include "BackgroundSettingsStore.h"
+#include "CClock.h"
 #include "CommandLine.h"
+#include "FileContent.h"
 #include "FormMain.h"
 #include "FrameClock.h"
 #include "JournalStore.h"
 #include "MetronomePicture.h"
+#include "NotebookDraft.h"
+#include "NotebookFile.h"
 #include "NotebookFolder.h"
 #include "NotebookRecovery.h"
 #include "ProgramFolder.h"
@@ -20,10 +24,14 @@
 #include <QApplication>
 #include <QMetaObject>
 #include <QSessionManager>
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 int main(int argc, char** argv) {
     if (const auto answered = CommandLine::Answer(argc, argv)) {
@@ -62,13 +70,38 @@ int main(int argc, char** argv) {
     // The file is written on a thread of its own, so that the beat never waits for the disk.
     QtSettingsStore settingsFile;
     const std::string settingsPath = settingsFile.FilePath();
-    notices.Say(NotebookRecovery::Notice(std::filesystem::path(settingsPath).parent_path()));
-    BackgroundSettingsStore settings(
-        settingsFile, settingsFile.Entries(), [&notices, settingsPath] {
+    if (const std::optional<std::string>& aside = settingsFile.KeptAside()) {
+        notices.Say("The settings file \"" + settingsPath +
+                    "\" could not be read. It is kept as \"" + *aside +
+                    "\", and Pulsara starts without practice time, rhythm slots or mixer presets.");
+    }
+    // A practice time that cannot be read is replaced at the clock's first checkpoint.
+    if (settingsFile.Holds(CClock::Section, CClock::Key) &&
+        !CClock::ParseTotal(settingsFile.Read(CClock::Section, CClock::Key, ""))) {
+        const std::optional<std::string> copy = settingsFile.KeepCopy("unreadable");
+        notices.Say("The practice time stored in \"" + settingsPath + "\" could not be read" +
+                    (copy ? ". The file as it was is kept as \"" + *copy + "\"" : std::string()) +
+                    "; the practice time counts from zero.");
+    }
+    const std::vector<std::filesystem::path> keepFolders =
+        NotebookDraft::Folders(std::filesystem::path(settingsPath).parent_path());
+    NotebookRecovery::TakeOverDrafts(keepFolders,
+                                     FileContent(NotebookFolder::Where() / NotebookFile::FileName));
+    notices.Say(NotebookRecovery::Notice(keepFolders));
+    // Said once, as soon as it is known: at once when the file cannot be written at all, else at
+    // the first write that fails (the disk is full).
+    std::atomic<bool> writeFailureSaid = false;
+    auto sayWriteFailure = [&notices, &writeFailureSaid, settingsPath] {
+        if (!writeFailureSaid.exchange(true)) {
             notices.Say("The settings file \"" + settingsPath +
                         "\" cannot be written: the practice time, rhythm slots and mixer presets "
                         "stored from now on will be lost when Pulsara ends.");
-        });
+        }
+    };
+    if (!settingsFile.CanWrite()) {
+        sayWriteFailure();
+    }
+    BackgroundSettingsStore settings(settingsFile, settingsFile.Entries(), sayWriteFailure);
     // The journal, like the settings, is written on a thread of its own.
     const std::filesystem::path journalFile =
         NotebookFolder::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")) /
@@ -92,19 +125,35 @@ int main(int argc, char** argv) {
     notices.ShowWhen([&window] { return !window.Metron || !window.Metron->Enable(); });
 
     // The system, the terminal and the end of the session close the window as the close box does.
-    TerminationSignals endRequests([&window](int) { window.RequestClose(FormMain::BySystem); });
+    // Nobody answers a message box from then on, and one would keep the process alive.
+    TerminationSignals endRequests([&window, &notices](int) {
+        notices.End();
+        window.RequestClose(FormMain::BySystem);
+    });
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
-                     [&window, &settings](QSessionManager&) {
+                     [&window, &settings, &notices](QSessionManager&) {
                          if (window.Clock) {
                              window.Clock->StoreProgress();
                          }
                          // The session may end the process before the writer's next turn.
                          settings.Flush();
+                         notices.End();
                          window.RequestClose(FormMain::BySessionEnd);
                      });
+    QObject::connect(&application, &QGuiApplication::lastWindowClosed, &notices,
+                     [&notices] { notices.End(); });
 
     window.show();
     // Without a window manager nobody else would make the window active and give it the keys.
     window.activateWindow();
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    notices.End();
+    settings.Flush();
+    if (settings.WriteFailed()) {
+        std::fprintf(stderr,
+                     "pulsara: the settings file \"%s\" could not be written: the practice time "
+                     "of this run and what was stored during it are lost\n",
+                     settingsPath.c_str());
+    }
+    return result;
 }

@@ -27,6 +27,8 @@ public:
     // The sizes of the icons a window offers the window manager (_NET_WM_ICON), as width and
     // height; none when it offers none.
     std::vector<std::pair<int, int>> IconSizes(const std::string& window) const;
+    // Ends the server, as a crash of the display would: its clients lose their connection.
+    void Stop() { server.reset(); }
 
     std::string display;
 

@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr std::string_view Section = "Time";
-constexpr std::string_view Key = "TotalTime";
-
 // The face has always been drawn with this value of pi; the hands' rounded end points depend on it.
 constexpr double Pi = 3.1416;
 constexpr double Centre = 30;
@@ -41,27 +38,8 @@ std::string_view TrimBlanks(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-// The stored total is normally a decimal integer; a value edited by hand or damaged that is no
-// number at all, a negative one (the hand would turn backwards) or one beyond 32 bits counts as no
-// practice time rather than stopping the clock.
-int32_t ParseTotal(std::string_view text) {
-    text = TrimBlanks(text);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-        !std::isfinite(value)) {
-        return 0;
-    }
-    const double rounded = RoundHalfEven(value);
-    if (rounded < 0 || rounded > std::numeric_limits<int32_t>::max()) {
-        return 0;
-    }
-    return static_cast<int32_t>(rounded);
-}
-
 // A total beyond 68 years of practice stays at the largest storable value instead of wrapping.
-std::string FormatTotal(int32_t total, int32_t run) {
-    const int64_t sum = static_cast<int64_t>(total) + run;
+std::string FormatTotal(int64_t sum) {
     const int64_t limited = std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
                                                 std::numeric_limits<int32_t>::max());
     return std::to_string(limited);
@@ -69,11 +47,33 @@ std::string FormatTotal(int32_t total, int32_t run) {
 
 } // namespace
 
+// The stored total is normally a decimal integer; a value edited by hand or damaged that is no
+// number at all, a negative one (the hand would turn backwards) or one beyond 32 bits is none.
+std::optional<int32_t> CClock::ParseTotal(std::string_view text) {
+    text = TrimBlanks(text);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    const double rounded = RoundHalfEven(value);
+    if (rounded < 0 || rounded > std::numeric_limits<int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<int32_t>(rounded);
+}
+
+// A total that cannot be read counts as no practice time rather than stopping the clock; the
+// first checkpoint then writes this clock's own total over it.
 CClock::CClock(TickSource& ticks, SettingsStore& settings)
     : ticks(ticks)
     , settings(settings)
-    , totalTime(ParseTotal(settings.Read(Section, Key, "0")))
-    , beginTick(ticks.GetTickCount()) {}
+    , beginTick(ticks.GetTickCount()) {
+    const std::optional<int32_t> stored = ParseTotal(settings.Read(Section, Key, "0"));
+    totalTime = stored.value_or(0);
+    replaceStored = !stored;
+}
 
 CClock::~CClock() {
     // Release must never throw out of a destructor; a store that cannot write has already lost.
@@ -142,6 +142,8 @@ CClock::Cleared CClock::ResetTime() {
                                             : TicksBetween(beginTick, ticks.GetTickCount())};
     totalTime = 0;
     beginTick = ticks.GetTickCount();
+    storedRun = 0;
+    replaceStored = true;
     // A clock reset while frozen starts its new run frozen at zero; keeping the old freeze moment
     // would count the time since it as a negative run.
     freezeTick = beginTick;
@@ -152,6 +154,8 @@ CClock::Cleared CClock::ResetTime() {
 void CClock::UndoReset(const Cleared& cleared) {
     totalTime = cleared.TotalTime;
     beginTick = ShiftTick(beginTick, -cleared.RunMilliseconds);
+    // As after the reset itself, the next checkpoint stores the whole total, not an increment.
+    replaceStored = true;
     Paint();
 }
 
@@ -166,7 +170,21 @@ void CClock::TimeMinus() {
 }
 
 void CClock::StoreProgress() {
-    settings.Write(Section, Key, FormatTotal(totalTime, RunSeconds()));
+    const int32_t run = RunSeconds();
+    const int64_t own = static_cast<int64_t>(totalTime) + run;
+    if (replaceStored) {
+        settings.Write(Section, Key, FormatTotal(own));
+        replaceStored = false;
+    } else {
+        // Another run of the program may have added its own practice since: what this one counted
+        // since its last checkpoint goes on top of the total as it is stored now.
+        const int64_t counted = static_cast<int64_t>(run) - storedRun;
+        settings.Update(Section, Key, "0", [counted, own](std::string_view stored) {
+            const std::optional<int32_t> total = ParseTotal(stored);
+            return FormatTotal(total ? *total + counted : own);
+        });
+    }
+    storedRun = run;
 }
 
 int32_t CClock::RunSeconds() const {

@@ -5,13 +5,22 @@
 #include "TickSource.h"
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 // The practice clock: the seconds of the current run (since creation or the last reset, without
 // the stretches spent frozen) and the practice time of all earlier runs, drawn as the two hands of
 // a small face without numbers. The total lives in the settings store under "Time"/"TotalTime":
-// read once at creation, written at every checkpoint and at release.
+// read once at creation; at every checkpoint and at release the seconds counted since the last one
+// are added to the total as stored then, so that two runs of the program at once both count.
+// After a reset, or when the stored total could not be read, the next checkpoint writes this
+// clock's own total instead.
 class CClock {
 public:
+    // Where the total is stored.
+    static constexpr std::string_view Section = "Time";
+    static constexpr std::string_view Key = "TotalTime";
+
     CClock(TickSource& ticks, SettingsStore& settings);
     // Stores the total with the run so far, counted up to the freeze when frozen.
     ~CClock();
@@ -49,10 +58,14 @@ public:
     void TimePlus();
     void TimeMinus();
 
-    // Writes the total with the run so far to the store and changes nothing else, so that a program
-    // that ends without releasing the clock (killed, crashed, logged out) loses only the time since
-    // the last checkpoint.
+    // Adds the run since the last checkpoint to the stored total and changes nothing else, so that
+    // a program that ends without releasing the clock (killed, crashed, logged out) loses only the
+    // time since the last checkpoint.
     void StoreProgress();
+
+    // The seconds of a stored total; nothing for a value that is no total (not a number, negative,
+    // beyond 32 bits).
+    static std::optional<int32_t> ParseTotal(std::string_view text);
 
 private:
     // The run as the face shows it: standing still at the moment of freezing.
@@ -67,4 +80,8 @@ private:
     int32_t beginTick = 0;
     bool frozen = false;
     int32_t freezeTick = 0;
+    // The run's seconds that the store already holds.
+    int32_t storedRun = 0;
+    // The next checkpoint writes the clock's own total over the stored one.
+    bool replaceStored = false;
 };

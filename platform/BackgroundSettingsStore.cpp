@@ -29,9 +29,28 @@ void BackgroundSettingsStore::Write(std::string_view section, std::string_view k
         const std::lock_guard lock(mutex);
         Key entry{std::string(section), std::string(key)};
         values[entry] = value;
-        waiting[std::move(entry)] = value;
+        waiting[std::move(entry)] = Waiting{std::string(value), {}, {}, false};
     }
     changed.notify_all();
+}
+
+std::string BackgroundSettingsStore::Update(std::string_view section, std::string_view key,
+                                            std::string_view defaultValue, const Change& change) {
+    std::string value;
+    {
+        const std::lock_guard lock(mutex);
+        Key entry{std::string(section), std::string(key)};
+        const auto found = values.find(entry);
+        value = change(found == values.end() ? defaultValue : std::string_view(found->second));
+        values[entry] = value;
+        const auto [queued, added] = waiting.try_emplace(std::move(entry));
+        if (added) {
+            queued->second.defaultValue = defaultValue;
+        }
+        queued->second.changes.push_back(change);
+    }
+    changed.notify_all();
+    return value;
 }
 
 void BackgroundSettingsStore::Remove(std::string_view section, std::string_view key) {
@@ -39,7 +58,7 @@ void BackgroundSettingsStore::Remove(std::string_view section, std::string_view 
         const std::lock_guard lock(mutex);
         Key entry{std::string(section), std::string(key)};
         values.erase(entry);
-        waiting[std::move(entry)] = std::nullopt;
+        waiting[std::move(entry)] = Waiting{std::nullopt, {}, {}, true};
     }
     changed.notify_all();
 }
@@ -73,16 +92,37 @@ void BackgroundSettingsStore::WriteInBackground() {
         auto next = waiting.extract(waiting.begin());
         writing = true;
         lock.unlock();
-        if (next.mapped()) {
-            backend.Write(next.key().first, next.key().second, *next.mapped());
+        const Key& entry = next.key();
+        Waiting& work = next.mapped();
+        std::string written;
+        if (work.remove) {
+            backend.Remove(entry.first, entry.second);
+        } else if (work.value) {
+            written = *work.value;
+            for (const Change& change : work.changes) {
+                written = change(written);
+            }
+            backend.Write(entry.first, entry.second, written);
         } else {
-            backend.Remove(next.key().first, next.key().second);
+            written = backend.Update(entry.first, entry.second, work.defaultValue,
+                                     [&work](std::string_view stored) {
+                                         std::string value(stored);
+                                         for (const Change& change : work.changes) {
+                                             value = change(value);
+                                         }
+                                         return value;
+                                     });
         }
         const bool failedNow = backend.WriteFailed();
         lock.lock();
         writing = false;
-        const bool firstFailure = failedNow && !failed;
-        failed = failed || failedNow;
+        // What another run wrote shows from now on, unless a newer value of this run waits.
+        if (!work.value && !work.remove && !failedNow && !waiting.contains(entry)) {
+            values[entry] = written;
+        }
+        failed = failedNow;
+        const bool firstFailure = failedNow && !failureSaid;
+        failureSaid = failureSaid || failedNow;
         if (firstFailure && onFailure) {
             lock.unlock();
             onFailure();

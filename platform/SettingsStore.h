@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,9 @@
 // dropped and the program goes on.
 class SettingsStore {
 public:
+    // The new value of a key from the value stored now (or the default given with it).
+    using Change = std::function<std::string(std::string_view stored)>;
+
     virtual ~SettingsStore() = default;
 
     // The stored value, or defaultValue when the key is absent or cannot be read.
@@ -23,8 +27,17 @@ public:
     // The stored value, or nothing when the key is absent: an empty value is a value. This is what
     // an undo needs to put a key back exactly as it was.
     virtual std::optional<std::string> Find(std::string_view section, std::string_view key);
-    // True once a write could not be kept (the file is read-only or cannot be replaced), so that
-    // the user can be told; a store that cannot tell says false.
+    // Replaces the value with change(value), where value is what the store holds at that moment:
+    // another run of the program may have written it since this one last read it, and a store
+    // that others share re-reads it for the change. Gives the value written.
+    virtual std::string Update(std::string_view section, std::string_view key,
+                               std::string_view defaultValue, const Change& change) {
+        std::string value = change(Read(section, key, defaultValue));
+        Write(section, key, value);
+        return value;
+    }
+    // True while the last write could not be kept (the file is read-only, cannot be replaced, the
+    // disk is full), so that the user can be told; a store that cannot tell says false.
     virtual bool WriteFailed() { return false; }
 };
 

@@ -11,19 +11,6 @@ constexpr std::array<char32_t, 32> HighControls{
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 bool IsContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
@@ -52,8 +39,11 @@ Lead ReadLead(unsigned char byte) {
     return {};
 }
 
-// The length of the well-formed sequence starting at bytes[at], or 0 when there is none.
-std::size_t SequenceLength(std::string_view bytes, std::size_t at) {
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+} // namespace
+
+std::size_t TextEncoding::Utf8Sequence(std::string_view bytes, std::size_t at, char32_t* out) {
     const Lead lead = ReadLead(static_cast<unsigned char>(bytes[at]));
     const std::size_t length = lead.length;
     char32_t code = lead.bits;
@@ -74,16 +64,73 @@ std::size_t SequenceLength(std::string_view bytes, std::size_t at) {
     if (code < lead.low || surrogate || code > 0x10FFFF) {
         return 0;
     }
+    if (out != nullptr) {
+        *out = code;
+    }
     return length;
 }
 
-constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+void TextEncoding::AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
 
-} // namespace
+char32_t TextEncoding::Windows1252(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? HighControls[byte - 0x80] : byte;
+}
+
+void TextEncoding::AppendUtf16(std::u16string& out, char32_t code) {
+    if (code >= 0x10000) {
+        out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+        out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(code);
+    }
+}
+
+std::string TextEncoding::Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        char32_t code = text[at];
+        if (IsHighSurrogate(code) && at + 1 < text.size() && IsLowSurrogate(text[at + 1])) {
+            code = FromSurrogates(code, text[++at]);
+        } else if (IsHighSurrogate(code) || IsLowSurrogate(code)) {
+            code = 0xFFFD;
+        }
+        AppendUtf8(out, code);
+    }
+    return out;
+}
+
+std::u16string TextEncoding::Utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t code = 0xFFFD;
+        const std::size_t length = Utf8Sequence(text, at, &code);
+        AppendUtf16(out, code);
+        at += length == 0 ? 1 : length;
+    }
+    return out;
+}
 
 bool TextEncoding::IsUtf8(std::string_view bytes) {
     for (std::size_t at = 0; at < bytes.size();) {
-        const std::size_t length = SequenceLength(bytes, at);
+        const std::size_t length = Utf8Sequence(bytes, at);
         if (length == 0) {
             return false;
         }
@@ -96,12 +143,7 @@ std::string TextEncoding::FromWindows1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80 && byte < 0xA0) {
-            AppendUtf8(out, HighControls[byte - 0x80]);
-        } else {
-            AppendUtf8(out, byte);
-        }
+        AppendUtf8(out, Windows1252(static_cast<unsigned char>(c)));
     }
     return out;
 }

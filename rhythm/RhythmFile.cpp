@@ -27,7 +27,9 @@ std::optional<std::string> Fail(RhythmFile::Error* error, std::string reason) {
     return std::nullopt;
 }
 
-std::optional<std::string> QuotedField(std::string_view rest) {
+// complete is false when the content was cut off by the read limit: a field that reaches the
+// cut is then not known whole, and a quote at the very cut may be the first of a doubled one.
+std::optional<std::string> QuotedField(std::string_view rest, bool complete) {
     std::string text;
     for (std::size_t i = 0; i < rest.size(); ++i) {
         if (rest[i] != '"') {
@@ -35,15 +37,13 @@ std::optional<std::string> QuotedField(std::string_view rest) {
         } else if (i + 1 < rest.size() && rest[i + 1] == '"') {
             text += '"';
             ++i;
-        } else {
+        } else if (i + 1 < rest.size() || complete) {
             return text;
         }
     }
     return std::nullopt;
 }
 
-// complete is false when the content was cut off by the read limit: a field that reaches the
-// cut is then not known whole.
 std::optional<std::string> UnquotedField(std::string_view rest, bool complete) {
     const std::size_t end = rest.find_first_of(",\r\n");
     if (end == std::string_view::npos && !complete) {
@@ -64,7 +64,7 @@ std::optional<std::string> ParseField(std::string_view content, bool complete) {
         return std::nullopt;
     }
     if (content[first] == '"') {
-        return QuotedField(content.substr(first + 1));
+        return QuotedField(content.substr(first + 1), complete);
     }
     return UnquotedField(content.substr(first), complete);
 }
@@ -147,14 +147,22 @@ std::optional<std::string> RhythmFile::Read(const std::string& fileName, Error* 
     // inside it.
     const std::optional<std::string> field = ParseField(text, complete);
     if (!field) {
-        return Fail(error, "the file holds no rhythm");
+        // Without its end in the part that is read, the field may well be there, only too long.
+        return Fail(error, complete ? "the file holds no rhythm"
+                                    : "the rhythm in the file is too long (over " +
+                                          std::to_string(MaxReadBytes >> 20) + " MB)");
     }
     return TextEncoding::ToUtf8(*field);
 }
 
 std::optional<RhythmFile::Error> RhythmFile::Write(const std::string& fileName,
                                                    std::string_view text) {
-    if (std::optional<std::string> reason = FileReplacement::Write(fileName, FormatLine(text))) {
+    return Replace(fileName, FormatLine(text));
+}
+
+std::optional<RhythmFile::Error> RhythmFile::Replace(const std::string& fileName,
+                                                     std::string_view content) {
+    if (std::optional<std::string> reason = FileReplacement::Write(fileName, content)) {
         return Error{std::move(*reason)};
     }
     return std::nullopt;

@@ -16,6 +16,9 @@ void UserNotices::Say(const std::string& text) {
     bool first = false;
     {
         const std::lock_guard lock(mutex);
+        if (ended) {
+            return;
+        }
         first = waiting.empty();
         waiting.push_back(text);
     }
@@ -31,7 +34,19 @@ void UserNotices::ShowWhen(std::function<bool()> vData, int retry) {
     retryMs = retry;
 }
 
+void UserNotices::End() {
+    const std::lock_guard lock(mutex);
+    ended = true;
+    waiting.clear();
+}
+
 void UserNotices::ShowWaiting() {
+    {
+        const std::lock_guard lock(mutex);
+        if (ended) {
+            return;
+        }
+    }
     if (ready && !ready()) {
         QTimer::singleShot(retryMs, this, [this] { ShowWaiting(); });
         return;

@@ -1,5 +1,6 @@
 #include "NotebookFolder.h"
 
+#include "FileContent.h"
 #include "NotebookFile.h"
 
 #include <cstdlib>
@@ -45,7 +46,9 @@ std::filesystem::path NotebookFolder::Prepare(const std::filesystem::path& dataF
         return dataFolder;
     }
     // The old file is left as it is: an older version of the program started there still reads it.
-    if (NotebookFile::Write(file, NotebookFile::Read(old))) {
+    // Its bytes are copied as they are.
+    const std::optional<std::string> content = FileContent(old);
+    if (!content || NotebookFile::WriteContent(file, *content)) {
         return currentFolder;
     }
     return dataFolder;
@@ -55,4 +58,21 @@ std::filesystem::path NotebookFolder::Prepare() {
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
     return Prepare(UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")), current);
+}
+
+std::filesystem::path NotebookFolder::Where(const std::filesystem::path& dataFolder,
+                                            const std::filesystem::path& currentFolder) {
+    std::error_code error;
+    if (dataFolder.empty() ||
+        (!std::filesystem::exists(dataFolder / NotebookFile::FileName, error) &&
+         std::filesystem::is_regular_file(currentFolder / NotebookFile::FileName, error))) {
+        return currentFolder;
+    }
+    return dataFolder;
+}
+
+std::filesystem::path NotebookFolder::Where() {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    return Where(UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")), current);
 }

@@ -20,4 +20,10 @@ public:
 
     // The same for the running program's environment and current folder.
     static std::filesystem::path Prepare();
+
+    // The folder whose notebook holds the notes now, changing nothing: the data folder, or the
+    // current folder while its notebook has not been taken over yet.
+    static std::filesystem::path Where(const std::filesystem::path& dataFolder,
+                                       const std::filesystem::path& currentFolder);
+    static std::filesystem::path Where();
 };

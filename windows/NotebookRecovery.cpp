@@ -1,5 +1,7 @@
 #include "NotebookRecovery.h"
 
+#include "FileContent.h"
+#include "NotebookDraft.h"
 #include "NotebookFile.h"
 
 #include <algorithm>
@@ -16,24 +18,63 @@ std::filesystem::path Candidate(const std::filesystem::path& folder, int number)
     return folder / (name + ".txt");
 }
 
-} // namespace
-
-std::optional<std::filesystem::path> NotebookRecovery::Save(const std::filesystem::path& folder,
-                                                            std::string_view text) {
+// The first rescue name in folder that is not taken: an earlier rescue is never overwritten, its
+// notes may not have been looked at yet.
+std::optional<std::filesystem::path> FreeName(const std::filesystem::path& folder) {
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    // An earlier rescue is never overwritten: its notes may not have been looked at yet.
     for (int number = 1; number <= 100; ++number) {
         const std::filesystem::path file = Candidate(folder, number);
-        if (std::filesystem::exists(file, error)) {
-            continue;
-        }
-        if (!NotebookFile::Write(file, text)) {
+        if (!std::filesystem::exists(file, error) && !error) {
             return file;
         }
-        return std::nullopt;
     }
     return std::nullopt;
+}
+
+bool IsStaleDraft(const std::filesystem::path& file) {
+    const std::optional<long> run = NotebookDraft::ProcessOf(file.filename().string());
+    return run && NotebookDraft::RunIsGone(*run);
+}
+
+} // namespace
+
+std::optional<std::filesystem::path>
+NotebookRecovery::Save(const std::vector<std::filesystem::path>& folders,
+                       std::string_view content) {
+    for (const std::filesystem::path& folder : folders) {
+        if (!NotebookDraft::UsableFolder(folder)) {
+            continue;
+        }
+        const std::optional<std::filesystem::path> file = FreeName(folder);
+        if (file && !NotebookFile::WriteContent(*file, content)) {
+            return file;
+        }
+    }
+    return std::nullopt;
+}
+
+void NotebookRecovery::TakeOverDrafts(const std::vector<std::filesystem::path>& folders,
+                                      const std::optional<std::string>& notebook) {
+    for (const std::filesystem::path& folder : folders) {
+        std::error_code error;
+        std::vector<std::filesystem::path> drafts;
+        for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+             entry.increment(error)) {
+            if (IsStaleDraft(entry->path())) {
+                drafts.push_back(entry->path());
+            }
+        }
+        for (const std::filesystem::path& draft : drafts) {
+            const std::optional<std::string> content = FileContent(draft);
+            if (content && content == notebook) {
+                std::filesystem::remove(draft, error);
+                continue;
+            }
+            if (const std::optional<std::filesystem::path> kept = FreeName(folder)) {
+                std::filesystem::rename(draft, *kept, error);
+            }
+        }
+    }
 }
 
 std::vector<std::filesystem::path> NotebookRecovery::Kept(const std::filesystem::path& folder) {
@@ -42,7 +83,7 @@ std::vector<std::filesystem::path> NotebookRecovery::Kept(const std::filesystem:
     for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
         const std::string name = entry->path().filename().string();
-        if (name.starts_with(Stem) && name.ends_with(".txt")) {
+        if ((name.starts_with(Stem) && name.ends_with(".txt")) || IsStaleDraft(entry->path())) {
             kept.push_back(entry->path());
         }
     }
@@ -50,15 +91,16 @@ std::vector<std::filesystem::path> NotebookRecovery::Kept(const std::filesystem:
     return kept;
 }
 
-std::string NotebookRecovery::Notice(const std::filesystem::path& folder) {
-    const std::vector<std::filesystem::path> kept = Kept(folder);
-    if (kept.empty()) {
+std::string NotebookRecovery::Notice(const std::vector<std::filesystem::path>& folders) {
+    std::string names;
+    for (const std::filesystem::path& folder : folders) {
+        for (const std::filesystem::path& file : Kept(folder)) {
+            names += "\n\"" + file.string() + "\"";
+        }
+    }
+    if (names.empty()) {
         return {};
     }
-    std::string text = "Notes that could not be saved in the notebook when Pulsara was made to end "
-                       "are kept in:";
-    for (const std::filesystem::path& file : kept) {
-        text += "\n\"" + file.string() + "\"";
-    }
-    return text + "\nCopy them into the notebook and remove the file to stop this message.";
+    return "Notes that did not reach the notebook when Pulsara ended earlier are kept in:" + names +
+           "\nCopy them into the notebook and remove the file to stop this message.";
 }

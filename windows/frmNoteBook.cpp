@@ -1,5 +1,6 @@
 #include "frmNoteBook.h"
 
+#include "FileContent.h"
 #include "NotebookFile.h"
 #include "NotebookRecovery.h"
 #include "QtSettingsStore.h"
@@ -9,6 +10,7 @@
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QResizeEvent>
+#include <QTextDocument>
 #include <cstdio>
 #include <future>
 #include <system_error>
@@ -23,13 +25,19 @@ std::filesystem::path NotebookPath(const std::filesystem::path& folder) {
     return error ? file : absolute;
 }
 
+std::vector<std::filesystem::path> DefaultKeepFolders() {
+    return NotebookDraft::Folders(
+        std::filesystem::path(QtSettingsStore::DefaultPath()).parent_path());
+}
+
 } // namespace
 
 frmNoteBook::frmNoteBook(Dialogs& dialogs, const std::filesystem::path& folder, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , dialogs(dialogs)
     , filePath(NotebookPath(folder))
-    , recoveryFolder(std::filesystem::path(QtSettingsStore::DefaultPath()).parent_path()) {
+    , keepFolders(DefaultKeepFolders())
+    , draft(keepFolders) {
     setWindowTitle(QStringLiteral("Notebook"));
     SideWindowLook::PeachBackground(*this);
     tx.setFont(SideWindowLook::FixedPitch(9.75));
@@ -39,17 +47,71 @@ frmNoteBook::frmNoteBook(Dialogs& dialogs, const std::filesystem::path& folder, 
     resize(552, 373);
     Form_Resize();
     Form_Load();
+    draftTimer.setSingleShot(true);
+    draftTimer.setInterval(DraftDelayMs);
+    QObject::connect(&draftTimer, &QTimer::timeout, this, [this] { KeepDraft(); });
+    QObject::connect(&tx, &QPlainTextEdit::textChanged, this, [this] {
+        if (!draftTimer.isActive()) {
+            draftTimer.start();
+        }
+    });
 }
 
 frmNoteBook::~frmNoteBook() {
-    if (isVisible()) {
-        // Nobody is left to tell of a failure now.
-        (void)NotebookFile::Write(filePath, tx.toPlainText().toStdString());
+    if (isVisible() && Changed()) {
+        // Nobody is left to tell of a failure now: the draft then keeps the notes, and the next
+        // start names it.
+        const std::string content = Content();
+        if (NotebookFile::WriteContent(filePath, content)) {
+            draft.Keep(content);
+        } else {
+            draft.Discard();
+        }
     }
 }
 
+void frmNoteBook::KeepFolders(std::vector<std::filesystem::path> vData) {
+    keepFolders = std::move(vData);
+    draft.UseFolders(keepFolders);
+}
+
 void frmNoteBook::Form_Load() {
-    tx.setPlainText(QString::fromStdString(NotebookFile::Read(filePath)));
+    const std::optional<std::string> content = FileContent(filePath);
+    notes = content ? NotebookText(*content) : NotebookText();
+    tx.setPlainText(QString::fromStdU16String(notes.Shown()));
+    loaded = Text();
+}
+
+std::u16string frmNoteBook::Text() const {
+    QString text = tx.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text.toStdU16String();
+}
+
+bool frmNoteBook::Changed() const {
+    return Text() != loaded;
+}
+
+std::string frmNoteBook::Content() const {
+    return notes.ContentWith(Text());
+}
+
+void frmNoteBook::Saved(const std::string& content) {
+    notes = NotebookText(content);
+    loaded = Text();
+    draftTimer.stop();
+    draft.Discard();
+}
+
+void frmNoteBook::KeepDraft() {
+    if (isHidden()) {
+        return;
+    }
+    if (Changed()) {
+        draft.Keep(Content());
+    } else {
+        draft.Discard();
+    }
 }
 
 void frmNoteBook::Form_Resize() {
@@ -60,8 +122,16 @@ bool frmNoteBook::Form_Unload() {
     if (saving) {
         return false;
     }
-    const std::optional<std::string> error = SaveAside(tx.toPlainText().toStdString());
+    if (!Changed()) {
+        // Notes nobody changed are never written: the file keeps every byte it had.
+        draftTimer.stop();
+        draft.Discard();
+        return true;
+    }
+    const std::string content = Content();
+    const std::optional<std::string> error = SaveAside(content);
     if (!error) {
+        Saved(content);
         return true;
     }
     dialogs.MessageBox("The notes could not be saved in \"" + filePath.string() + "\": " + *error +
@@ -73,12 +143,13 @@ bool frmNoteBook::Form_Unload() {
 
 // A disk kept busy may take a second to sync the file; the window's thread, which also plays the
 // beat, goes on delivering its events meanwhile.
-std::optional<std::string> frmNoteBook::SaveAside(const std::string& notes) {
+std::optional<std::string> frmNoteBook::SaveAside(const std::string& content) {
     saving = true;
     QEventLoop waiting;
     std::future<std::optional<NotebookFile::Error>> written =
-        std::async(std::launch::async, [this, notes, &waiting] {
-            std::optional<NotebookFile::Error> error = NotebookFile::Write(filePath, notes);
+        std::async(std::launch::async, [this, content, &waiting] {
+            std::optional<NotebookFile::Error> error =
+                NotebookFile::WriteContent(filePath, content);
             QMetaObject::invokeMethod(
                 &waiting, [&waiting] { waiting.quit(); }, Qt::QueuedConnection);
             return error;
@@ -94,14 +165,25 @@ void frmNoteBook::CloseForExit() {
     if (!isVisible()) {
         return;
     }
-    const std::string notes = tx.toPlainText().toStdString();
-    if (const std::optional<NotebookFile::Error> error = NotebookFile::Write(filePath, notes)) {
-        const std::optional<std::filesystem::path> kept =
-            NotebookRecovery::Save(recoveryFolder, notes);
-        const std::string where = kept ? "they are kept in \"" + kept->string() + "\""
-                                       : "no recovery file could be written either";
-        std::fprintf(stderr, "pulsara: the notes could not be saved in \"%s\" (%s); %s\n",
-                     filePath.c_str(), error->reason.c_str(), where.c_str());
+    draftTimer.stop();
+    if (Changed()) {
+        const std::string content = Content();
+        if (const std::optional<NotebookFile::Error> error =
+                NotebookFile::WriteContent(filePath, content)) {
+            const std::optional<std::filesystem::path> kept =
+                NotebookRecovery::Save(keepFolders, content);
+            const std::string where = kept ? "they are kept in \"" + kept->string() + "\""
+                                           : "no recovery file could be written either";
+            std::fprintf(stderr, "pulsara: the notes could not be saved in \"%s\" (%s); %s\n",
+                         filePath.c_str(), error->reason.c_str(), where.c_str());
+            if (kept) {
+                draft.Discard();
+            }
+        } else {
+            Saved(content);
+        }
+    } else {
+        draft.Discard();
     }
     // Hidden, not closed: a close would try the file again and ask the user.
     hide();

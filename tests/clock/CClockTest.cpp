@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <tuple>
 
 namespace {
@@ -145,6 +146,34 @@ TEST_F(ClockTest, AnUndoneResetLosesNoPractice) {
         clock.reset();
         EXPECT_EQ(StoredTotal(), frozen ? "5095" : "5135");
     }
+}
+
+// Two runs of the program at once, each with its clock on the one store: each adds what it counted
+// since its last checkpoint to the total as stored then. A total that cannot be read is replaced by
+// the clock's own, not added to.
+TEST_F(ClockTest, TwoRunsAtOnceBothCount) {
+    Create("1000", 0);
+    ticks.now = 2000;
+    std::optional<CClock> other(std::in_place, ticks, store);
+    ticks.now = 10000;
+    clock->StoreProgress();
+    ticks.now = 12000;
+    other->StoreProgress();
+    EXPECT_EQ(StoredTotal(), "1020");
+    ticks.now = 33000;
+    clock.reset();
+    ticks.now = 36000;
+    other.reset();
+    EXPECT_EQ(StoredTotal(), "1067") << "33 s and 34 s on top of 1000";
+
+    Create("12 minutes", 0);
+    ticks.now = 10000;
+    clock->StoreProgress();
+    EXPECT_EQ(StoredTotal(), "10");
+    store.Set("Time", "TotalTime", "500");
+    ticks.now = 15000;
+    clock->StoreProgress();
+    EXPECT_EQ(StoredTotal(), "505");
 }
 
 } // namespace

@@ -13,9 +13,11 @@
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,19 +33,20 @@ constexpr const char* Monitor = "pulsara_null.monitor";
 class ProgramEndToEnd : public ::testing::Test {
 protected:
     // The program, started in the folder "work" with a home and settings of its own; its window.
-    std::string Start() {
-        fs::create_directory(home / "work");
+    std::string Start() { return Start(x); }
+    std::string Start(const XServer& server) {
+        fs::create_directories(home / "work");
         const fs::path started = fs::current_path();
         fs::current_path(home / "work");
         program = std::make_unique<ChildProcess>(
             std::vector<std::string>{PULSARA_PROGRAM},
             ChildProcess::Options{
-                .environment = Environment({"DISPLAY=" + x.display, "HOME=" + home.path.string(),
-                                            "XDG_CONFIG_HOME=" + (home / "config").string(),
-                                            "QT_QPA_PLATFORM=xcb"}),
+                .environment = Environment(
+                    {"DISPLAY=" + server.display, "HOME=" + home.path.string(),
+                     "XDG_CONFIG_HOME=" + (home / "config").string(), "QT_QPA_PLATFORM=xcb"}),
                 .errorFile = home / "pulsara.log"});
         fs::current_path(started);
-        const std::string window = x.FindWindow("^Pulsara$", 30s);
+        const std::string window = server.FindWindow("^Pulsara$", 30s);
         EXPECT_FALSE(window.empty())
             << "no window; the program said: " << home.Bytes("pulsara.log");
         return window;
@@ -173,7 +176,9 @@ TEST_F(ProgramEndToEnd, AnEndAskedForBySigtermIsObeyedDuringAnExportWithTheNotes
     const std::string window = Start();
     ASSERT_FALSE(window.empty());
     ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F9"}));
-    ASSERT_FALSE(x.FindWindow("^Notebook$", 10s).empty());
+    const std::string notebook = x.FindWindow("^Notebook$", 10s);
+    ASSERT_FALSE(notebook.empty());
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", notebook, "type", "scales at 90"}));
 
     // Fifteen million rests, just within the limit: their measuring alone takes over a second.
     ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F4"}));
@@ -195,7 +200,88 @@ TEST_F(ProgramEndToEnd, AnEndAskedForBySigtermIsObeyedDuringAnExportWithTheNotes
     ASSERT_TRUE(program->Ended(3s)) << "SIGTERM during the export did not end the program";
     EXPECT_TRUE(program->EndedCleanly());
     EXPECT_TRUE(fs::is_empty(home / "work")) << "the export or something beside it was left";
-    EXPECT_TRUE(fs::exists(home / "config/Pulsara/notebook-recovered.txt"));
+    EXPECT_EQ(home.Bytes("config/Pulsara/notebook-recovered.txt"), "\"scales at 90\"\r\n");
+}
+
+// Notes nobody changed stay as they are, byte for byte, whatever the text box would make of them;
+// notes being typed are in a draft on disk within a couple of seconds, which the next start keeps
+// and names when the display dies before the notebook is closed.
+TEST_F(ProgramEndToEnd, UntouchedNotesStayAsTheyAreAndTypedOnesOutliveTheDisplay) {
+    const std::string notes = "\"na\xC3\xAFve \xE9\xC2\xA0x\r\ny\xE2\x80\xA8z\xE2\x80\xA9w\"\r\n";
+    fs::create_directories(home / ".local/share/Pulsara");
+    home.Put(".local/share/Pulsara/notebook.txt", notes);
+    const std::string window = Start();
+    ASSERT_FALSE(window.empty());
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F9"}));
+    std::string notebook = x.FindWindow("^Notebook$", 10s);
+    ASSERT_FALSE(notebook.empty());
+    ASSERT_TRUE(x.ClickCloseBox(notebook));
+    for (auto deadline = Clock::now() + 5s;
+         Clock::now() < deadline && !x.FindWindow("^Notebook$", 100ms).empty();) {
+    }
+    ASSERT_TRUE(x.FindWindow("^Notebook$", 100ms).empty()) << "the notebook did not close";
+    EXPECT_EQ(home.Bytes(".local/share/Pulsara/notebook.txt"), notes);
+
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F9"}));
+    notebook = x.FindWindow("^Notebook$", 10s);
+    ASSERT_FALSE(notebook.empty());
+    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", notebook, "type", "typed "}));
+    const std::string typed =
+        "\"typed na\xC3\xAFve \xE9\xC2\xA0x\r\ny\xE2\x80\xA8z\xE2\x80\xA9w\"\r\n";
+    const fs::path draft =
+        home / "config/Pulsara" / ("notebook-draft-" + std::to_string(program->Pid()) + ".txt");
+    for (auto deadline = Clock::now() + 2500ms;
+         Clock::now() < deadline &&
+         home.Bytes("config/Pulsara/" + draft.filename().string()) != typed;) {
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_EQ(home.Bytes("config/Pulsara/" + draft.filename().string()), typed);
+
+    x.Stop();
+    ASSERT_TRUE(program->Ended(10s)) << "the program outlived its display";
+    EXPECT_EQ(home.Bytes(".local/share/Pulsara/notebook.txt"), notes);
+    XServer again;
+    ASSERT_FALSE(Start(again).empty());
+    EXPECT_EQ(home.Bytes("config/Pulsara/notebook-recovered.txt"), typed);
+    EXPECT_NE(home.Bytes("pulsara.log").find("notebook-recovered.txt"), std::string::npos)
+        << home.Bytes("pulsara.log");
+    ::kill(program->Pid(), SIGTERM);
+    EXPECT_TRUE(program->Ended(5s));
+}
+
+// A settings file that cannot be written is said at once, while the player can act on it; an end
+// asked for then is obeyed, with the message box still open, and the loss is said on stderr. A
+// close with the close box does not bring up a message box that keeps the program alive either.
+TEST_F(ProgramEndToEnd, ASettingsFileThatCannotBeWrittenNeverKeepsTheProgramAlive) {
+    fs::create_directories(home / "config/Pulsara/Pulsara.conf");
+    for (const bool bySignal : {true, false}) {
+        SCOPED_TRACE(bySignal ? "SIGTERM" : "close box");
+        ASSERT_FALSE(Start().empty());
+        // Well before the practice clock's first checkpoint, which is the first write.
+        std::vector<std::string> windows;
+        for (auto deadline = Clock::now() + 3s; Clock::now() < deadline && windows.size() < 2;) {
+            std::istringstream found(
+                x.Xdotool({"search", "--onlyvisible", "--name", "^Pulsara$"}).value_or(""));
+            windows.assign(std::istream_iterator<std::string>(found), {});
+        }
+        EXPECT_EQ(windows.size(), 2u) << "the main window and the notice, at once";
+        if (bySignal) {
+            ::kill(program->Pid(), SIGTERM);
+        } else {
+            // The notice is answered, then the window is closed.
+            ASSERT_TRUE(x.Xdotool({"key", "Return"}));
+            std::this_thread::sleep_for(500ms);
+            const std::string window = x.FindWindow("^Pulsara$", 5s);
+            ASSERT_TRUE(x.ClickCloseBox(window));
+        }
+        ASSERT_TRUE(program->Ended(5s)) << "the program was kept alive";
+        EXPECT_TRUE(program->EndedCleanly());
+        const std::string said = home.Bytes("pulsara.log");
+        EXPECT_NE(said.find("cannot be written"), std::string::npos) << said;
+        EXPECT_NE(said.find("could not be written: the practice time of this run"),
+                  std::string::npos)
+            << said;
+    }
 }
 
 } // namespace

@@ -43,7 +43,15 @@ TEST(RhythmFileRead, FirstFieldQuotedOrPlainOrWhyThereIsNone) {
         {",4 xx", "! the file holds no rhythm"},
         {"\"4 xx\r\n", "! the file holds no rhythm"},
         // The field ends well before the read limit cuts the file.
-        {"4 xx\r\n" + std::string(RhythmFile::MaxReadBytes, 'x'), "4 xx"}};
+        {"4 xx\r\n" + std::string(RhythmFile::MaxReadBytes, 'x'), "4 xx"},
+        // A field that runs past the limit, with or without its quotes, is too long to be read;
+        // so is one whose last quote read could be the first of a doubled one.
+        {"\"4 " + std::string(3 * RhythmFile::MaxReadBytes, 'x'),
+         "! the rhythm in the file is too long (over 1 MB)"},
+        {"4 " + std::string(RhythmFile::MaxReadBytes, 'x'),
+         "! the rhythm in the file is too long (over 1 MB)"},
+        {"\"" + std::string(RhythmFile::MaxReadBytes - 2, 'x') + "\"\"x\"",
+         "! the rhythm in the file is too long (over 1 MB)"}};
     for (const auto& [bytes, read] : cases) {
         folder.Put("file.rtm", bytes);
         EXPECT_EQ(ReadOf(folder / "file.rtm"), read) << bytes.substr(0, 40);

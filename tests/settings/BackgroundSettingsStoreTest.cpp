@@ -57,6 +57,34 @@ TEST(BackgroundSettingsStoreTest, WritesNeverWaitForTheBackendAndTheNewestValueL
     store.Write("Time", "TotalTime", "40");
     store.Flush();
     EXPECT_EQ(failures, 1) << "a failing file is reported once";
+    slow.failing = false;
+    store.Write("Time", "TotalTime", "50");
+    store.Flush();
+    EXPECT_FALSE(store.WriteFailed()) << "the last write landed";
+}
+
+// An update is applied to what the backend holds by the time it is written (another run may have
+// written since), and that value is read from then on; a write replaces the updates before it.
+TEST(BackgroundSettingsStoreTest, AnUpdateAppliesToWhatTheBackendHoldsThen) {
+    MemorySettingsStore memory;
+    memory.Set("Time", "TotalTime", "1000");
+    BackgroundSettingsStore store(memory, {{{"Time", "TotalTime"}, "1000"}});
+    const auto add = [](int seconds) {
+        return [seconds](std::string_view stored) {
+            return std::to_string(std::stoi(std::string(stored)) + seconds);
+        };
+    };
+    memory.Set("Time", "TotalTime", "1034"); // another run wrote meanwhile
+    EXPECT_EQ(store.Update("Time", "TotalTime", "0", add(33)), "1033");
+    store.Flush();
+    EXPECT_EQ(memory.Stored("Time", "TotalTime"), "1067");
+    EXPECT_EQ(store.Read("Time", "TotalTime", "0"), "1067");
+
+    EXPECT_EQ(store.Update("Mixer", "mix/_main", "5", add(1)), "6");
+    store.Write("Mixer", "mix/_main", "20");
+    store.Update("Mixer", "mix/_main", "5", add(1));
+    store.Flush();
+    EXPECT_EQ(memory.Stored("Mixer", "mix/_main"), "21");
 }
 
 // A key taken out is gone at once for the caller and reaches the backend in turn with the writes:

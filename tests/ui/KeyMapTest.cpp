@@ -208,7 +208,7 @@ TEST_F(KeyMapTest, ClosingWithNotesThatCannotBeSaved) {
         SCOPED_TRACE(bySystem ? "by the system" : "by the player");
         SetUp();
         Key(K::F9);
-        form->NoteBook()->RecoveryFolder(folder / "config");
+        form->NoteBook()->KeepFolders({folder / "config"});
         form->NoteBook()->tx.setPlainText("precious");
         if (bySystem) {
             form->RequestClose(FormMain::BySystem);

@@ -30,4 +30,19 @@ TEST(UserNoticesTest, NoticesFromAnyThreadComeTogetherInOneMessageWhenTheBeatSto
     EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
+// Once the program is ending nobody can answer a message box, and one would keep the process
+// alive: notices then go to stderr alone, and those still waiting are dropped.
+TEST(UserNoticesTest, NothingIsShownOnceTheProgramEnds) {
+    ScriptedDialogs dialogs;
+    UserNotices notices(dialogs);
+    notices.Say("The settings file cannot be written.");
+    notices.End();
+    ::testing::internal::CaptureStderr();
+    std::thread([&] { notices.Say("The practice time could not be stored."); }).join();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "pulsara: The practice time could not be stored.\n");
+}
+
 } // namespace

@@ -1,14 +1,19 @@
 // The notebook's files: where they live, their exact layout, the one-time takeover of an old
-// notebook, and the rescue files of notes that could not be written when the program was made to
-// end.
+// notebook, the drafts of notes being typed, and the rescue files of notes that could not be
+// written when the program was made to end.
+#include "NotebookDraft.h"
 #include "NotebookFile.h"
 #include "NotebookFolder.h"
 #include "NotebookRecovery.h"
 #include "fakes/TempFolder.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -138,23 +143,88 @@ TEST(NotebookFolderTest, AnOldNotebookIsTakenOverOnceAndLeftAsItIs) {
 
 TEST(NotebookRecoveryTest, EachRescueKeepsAFileOfItsOwnUntilTheUserRemovesIt) {
     TempFolder folder;
-    const std::filesystem::path rescue = folder / "rescue";
-    EXPECT_EQ(NotebookRecovery::Notice(rescue), "");
-    EXPECT_EQ(NotebookRecovery::Save(rescue, "first\nnotes"), rescue / "notebook-recovered.txt");
-    EXPECT_EQ(NotebookRecovery::Save(rescue, "second"), rescue / "notebook-recovered-2.txt");
+    const fs::path rescue = folder / "rescue";
+    const std::vector<fs::path> folders{rescue};
+    EXPECT_EQ(NotebookRecovery::Notice(folders), "");
+    EXPECT_EQ(NotebookRecovery::Save(folders, "\"first\r\nnotes\"\r\n"),
+              rescue / "notebook-recovered.txt");
+    EXPECT_EQ(NotebookRecovery::Save(folders, "\"second\"\r\n"),
+              rescue / "notebook-recovered-2.txt");
     EXPECT_EQ(folder.Bytes("rescue/notebook-recovered.txt"), "\"first\r\nnotes\"\r\n");
     folder.Put("rescue/other.txt", "not a rescue");
 
-    const std::vector<std::filesystem::path> kept{rescue / "notebook-recovered-2.txt",
-                                                  rescue / "notebook-recovered.txt"};
+    const std::vector<fs::path> kept{rescue / "notebook-recovered-2.txt",
+                                     rescue / "notebook-recovered.txt"};
     EXPECT_EQ(NotebookRecovery::Kept(rescue), kept);
-    const std::string notice = NotebookRecovery::Notice(rescue);
+    const std::string notice = NotebookRecovery::Notice(folders);
     EXPECT_NE(notice.find("\n\"" + kept[0].string() + "\"\n\"" + kept[1].string() + "\"\n"),
               std::string::npos)
         << notice;
 
+    // A folder that cannot take the file gives way to the next.
     folder.Put("plain", "a file where the folder should be");
-    EXPECT_FALSE(NotebookRecovery::Save(folder / "plain", "notes"));
+    EXPECT_FALSE(NotebookRecovery::Save({folder / "plain"}, "notes"));
+    EXPECT_EQ(NotebookRecovery::Save({folder / "plain", folder / "next"}, "notes"),
+              folder / "next" / "notebook-recovered.txt");
+}
+
+// The draft of a run that ended without closing the notebook is taken over at the next start: kept
+// as a rescued file when it differs from the notebook, removed when the notebook holds the same.
+// The draft of a run still going is left alone; one with this run's own id is an earlier run's.
+TEST(NotebookRecoveryTest, DraftsOfRunsThatAreGoneAreTakenOverAtTheNextStart) {
+    TempFolder folder;
+    const std::vector<fs::path> folders{folder / "first", folder / "second"};
+    fs::create_directories(folders[0]);
+    fs::create_directories(folders[1]);
+    const std::string notebook = "\"saved\"\r\n";
+    folder.Put("first/" + NotebookDraft::FileName(::getpid()), "\"typed, never saved\"\r\n");
+    folder.Put("second/" + NotebookDraft::FileName(999999999), notebook);
+    const pid_t running = ::fork();
+    ASSERT_GE(running, 0);
+    if (running == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    folder.Put("second/" + NotebookDraft::FileName(running), "\"still being typed\"\r\n");
+    NotebookRecovery::TakeOverDrafts(folders, notebook);
+    EXPECT_EQ(folder.Bytes("first/notebook-recovered.txt"), "\"typed, never saved\"\r\n");
+    EXPECT_EQ(NotebookRecovery::Kept(folders[0]),
+              std::vector<fs::path>{folders[0] / "notebook-recovered.txt"});
+    EXPECT_EQ(NotebookRecovery::Kept(folders[1]), std::vector<fs::path>{})
+        << "the same as the notebook, or still being typed";
+    EXPECT_TRUE(fs::exists(folders[1] / NotebookDraft::FileName(running)));
+    ::kill(running, SIGKILL);
+    ::waitpid(running, nullptr, 0);
+    EXPECT_EQ(NotebookRecovery::Kept(folders[1]),
+              std::vector<fs::path>{folders[1] / NotebookDraft::FileName(running)})
+        << "a run gone since is named too";
+}
+
+// The draft goes to the first folder that takes it, and the file is named on stderr when that is
+// not the first; the one in an earlier folder goes once a later one holds newer notes.
+TEST(NotebookDraftTest, KeptInTheFirstFolderThatTakesItAndRemovedWhenDiscarded) {
+    TempFolder folder;
+    folder.Put("plain", "a file where the folder should be");
+    const fs::path blocked = folder / "blocked";
+    const std::string name = NotebookDraft::FileName(::getpid());
+    fs::create_directories(blocked / name); // a folder in the draft's place: no write there
+    NotebookDraft draft({folder / "plain", blocked, folder / "last"});
+    ::testing::internal::CaptureStderr();
+    draft.Keep("\"one\"\r\n");
+    draft.Keep("\"two\"\r\n");
+    EXPECT_EQ(draft.Where(), folder / "last" / name);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find((folder / "last" / name).string()), std::string::npos) << said;
+    EXPECT_EQ(folder.Bytes("last/" + name), "\"two\"\r\n");
+
+    fs::remove(blocked / name);
+    draft.Keep("\"three\"\r\n");
+    EXPECT_EQ(draft.Where(), blocked / name);
+    EXPECT_EQ(folder.Bytes("blocked/" + name), "\"three\"\r\n");
+    EXPECT_FALSE(fs::exists(folder / "last" / name)) << "an older draft was left behind";
+    draft.Discard();
+    EXPECT_EQ(draft.Where(), std::nullopt);
+    EXPECT_TRUE(fs::is_empty(blocked));
 }
 
 } // namespace
