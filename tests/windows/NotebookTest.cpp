@@ -200,6 +200,16 @@ TEST(NotebookRecoveryTest, DraftsOfRunsThatAreGoneAreTakenOverAtTheNextStart) {
         << "a run gone since is named too";
 }
 
+TEST(NotebookDraftTest, TheRunIsInTheName) {
+    EXPECT_EQ(NotebookDraft::FileName(4242), "notebook-draft-4242.txt");
+    EXPECT_EQ(NotebookDraft::ProcessOf("notebook-draft-4242.txt"), 4242);
+    for (const char* other :
+         {"notebook-draft-.txt", "notebook-draft-42x.txt", "notebook-draft-0.txt",
+          "notebook-draft-42.txt~", "notebook-recovered.txt"}) {
+        EXPECT_EQ(NotebookDraft::ProcessOf(other), std::nullopt) << other;
+    }
+}
+
 // The draft goes to the first folder that takes it, and the file is named on stderr when that is
 // not the first; the one in an earlier folder goes once a later one holds newer notes.
 TEST(NotebookDraftTest, KeptInTheFirstFolderThatTakesItAndRemovedWhenDiscarded) {

@@ -44,6 +44,8 @@ TEST(NotebookTextTest, AnEditKeepsEveryByteItDidNotTouch) {
          "b!\r\nc\xE2\x80\xA8"
          "d\xE2\x80\xA9"
          "e\rf\ng\"\r\n"},
+        {"a stray byte before the edit on its line stays", "\"\xC3\xA9 x\xE9y\"\r\n",
+         u"\u00E9 x\uFFFDy", u"\u00E9 x\uFFFDyz", "\"\xC3\xA9 x\xE9yz\"\r\n"},
         {"an edit on a line of them keeps the rest of the line",
          "\"c\xE2\x80\xA8"
          "d\xEF\xB7\x90\xE2\x80\xA9"
@@ -63,6 +65,8 @@ TEST(NotebookTextTest, AnEditKeepsEveryByteItDidNotTouch) {
          Utf16(u"\"\u00C9tude!\r\nzwei\"\r\n", true)},
         {"and big-endian, with a lone surrogate kept", Utf16(u"\"\xDC01x\"\r\n", false), u"\uFFFDx",
          u"\uFFFDxy", Utf16(u"\"\xDC01xy\"\r\n", false)},
+        {"UTF-16 notes from another editor that begin beyond 16 bits", Utf16(u"\U0001F3B5 x", true),
+         u"\U0001F3B5 x", u"\U0001F3B5 xy", Utf16(u"\"\U0001F3B5 xy\"\r\n", true)},
         {"UTF-8 with a byte order mark", "\xEF\xBB\xBF\"x\"\r\n", u"x", u"xy",
          "\xEF\xBB\xBF\"xy\"\r\n"},
         {"an old file in Windows-1252 is written in UTF-8", "\"\xC9tude \x80\"\r\n",
