@@ -10,9 +10,8 @@ namespace {
 std::string Utf16(std::u16string_view text, bool little) {
     std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
     for (const char16_t unit : text) {
-        const auto high = static_cast<char>(unit >> 8);
-        const auto low = static_cast<char>(unit & 0xFF);
-        bytes += little ? std::string{low, high} : std::string{high, low};
+        const char pair[] = {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+        bytes += little ? std::string{pair[1], pair[0]} : std::string{pair[0], pair[1]};
     }
     return bytes;
 }
@@ -88,37 +87,6 @@ TEST(NotebookTextTest, AnEditKeepsEveryByteItDidNotTouch) {
         EXPECT_EQ(written, c.written);
         EXPECT_EQ(NotebookText(written).Shown(), c.edited) << "what was typed comes back";
     }
-}
-
-TEST(NotebookTextTest, ANewFileTakesTheNotebooksLayout) {
-    const NotebookText none;
-    EXPECT_EQ(none.Shown(), u"");
-    EXPECT_EQ(none.ContentWith(u""), "\"\"\r\n");
-    EXPECT_EQ(none.ContentWith(u"two\n\"lines\""), "\"two\r\n\"\"lines\"\"\"\r\n");
-    EXPECT_EQ(NotebookText(" \r\n").ContentWith(u"x"), "\"x\"\r\n")
-        << "a blank file holds no notes";
-}
-
-// Many lines changed and kept in turn: the kept ones keep their bytes however the edits fall.
-TEST(NotebookTextTest, ManyEditsBetweenKeptLines) {
-    std::string content = "\"";
-    std::u16string edited;
-    std::string written = "\"";
-    for (int line = 0; line < 3000; ++line) {
-        const std::string number = std::to_string(line);
-        const std::u16string wide(number.begin(), number.end());
-        content += number + "\xC2\xA0\r";
-        if (line % 3 == 0) {
-            edited += u"new " + wide + u"\u00A0\n";
-            written += "new " + number + "\xC2\xA0\r";
-        } else {
-            edited += wide + u"\u00A0\n";
-            written += number + "\xC2\xA0\r";
-        }
-    }
-    content += "\"\r\n";
-    written += "\"\r\n";
-    EXPECT_EQ(NotebookText(content).ContentWith(edited), written);
 }
 
 } // namespace
