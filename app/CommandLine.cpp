@@ -8,7 +8,6 @@
 #include <QCommandLineParser>
 #include <QStringList>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -31,8 +30,7 @@ void Print(const QString& text) {
 
 void PrintFolders() {
     const std::filesystem::path data = DataFolder();
-    const std::filesystem::path notes =
-        NotebookFolder::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const std::filesystem::path notes = NotebookFolder::EnvironmentDataFolder();
     std::printf("program: %s\n", ProgramFolder().c_str());
     std::printf("samples: %s\n", data.c_str());
     std::printf("help page: %s\n", (data / "Help.htm").c_str());

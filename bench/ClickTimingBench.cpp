@@ -12,6 +12,7 @@
 // starting more than 5 ms after the switch-off.
 //
 // Run from the build folder:  bin/pulsara_bench_click_timing [seconds per run, default 60]
+//                             [tempo, default both 120 and 320]
 // With PULSARA_BENCH_DUMP=<prefix> set, each run's recording (<prefix>-<bpm>-<load>.raw, mono s16le
 // at 44100 Hz) and its onsets (.onsets, one per line, in samples) are kept for a closer look.
 
@@ -179,7 +180,11 @@ int main(int argc, char** argv) {
     std::printf("%.0f s per run; each run from the first click after switching on\n", seconds);
     std::fflush(stdout);
     bool ok = true;
-    for (const int32_t bpm : {120, 320}) {
+    std::vector<int32_t> tempos{120, 320};
+    if (argc > 2) {
+        tempos = {std::atoi(argv[2])};
+    }
+    for (const int32_t bpm : tempos) {
         for (const Load load : {Load::Idle, Load::Busy, Load::Stalls}) {
             ok = Run(ticks, sound, bpm, load, seconds) && ok;
         }

@@ -169,7 +169,7 @@ std::optional<std::string> QtSettingsStore::SetAsideIfUnreadable(const std::stri
     }
     std::filesystem::rename(filePath, *aside, error);
     if (error) {
-        return std::nullopt;
+        return std::nullopt; // a folder that cannot be changed takes no write either
     }
     return aside->string();
 }

@@ -114,6 +114,7 @@ void NotebookDraft::WriteDraft(const std::string& content) {
             const std::optional<NotebookFile::Error> error =
                 NotebookFile::WriteContent(folder / name, content);
             if (!error) {
+                // An older draft left in another folder is named at the next start.
                 std::error_code ignored;
                 if (where && *where != folder / name) {
                     std::filesystem::remove(*where, ignored);
@@ -141,6 +142,7 @@ void NotebookDraft::WriteDraft(const std::string& content) {
 }
 
 void NotebookDraft::RemoveDraft() {
+    // A draft that cannot be removed is named at the next start, which is all that can be done.
     std::error_code ignored;
     if (where) {
         std::filesystem::remove(*where, ignored);
@@ -197,6 +199,7 @@ bool NotebookDraft::RunIsGone(long processId) {
 bool NotebookDraft::UsableFolder(const std::filesystem::path& folder) {
     std::error_code error;
     if (std::filesystem::create_directories(folder, error)) {
+        // Failing that, the folder keeps the permissions the user's umask gives.
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
     }
     // A folder in a shared place (the temporary folder) that someone else made is not used.

@@ -16,7 +16,17 @@ std::filesystem::path AbsoluteOrEmpty(const char* value) {
     return value;
 }
 
+// Empty when the current folder is gone.
+std::filesystem::path CurrentFolder() {
+    std::error_code error;
+    return std::filesystem::current_path(error);
+}
+
 } // namespace
+
+std::filesystem::path NotebookFolder::EnvironmentDataFolder() {
+    return UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+}
 
 std::filesystem::path NotebookFolder::UserDataFolder(const char* xdgDataHome, const char* home) {
     std::filesystem::path data = AbsoluteOrEmpty(xdgDataHome);
@@ -55,9 +65,7 @@ std::filesystem::path NotebookFolder::Prepare(const std::filesystem::path& dataF
 }
 
 std::filesystem::path NotebookFolder::Prepare() {
-    std::error_code error;
-    const std::filesystem::path current = std::filesystem::current_path(error);
-    return Prepare(UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")), current);
+    return Prepare(EnvironmentDataFolder(), CurrentFolder());
 }
 
 std::filesystem::path NotebookFolder::Where(const std::filesystem::path& dataFolder,
@@ -72,7 +80,5 @@ std::filesystem::path NotebookFolder::Where(const std::filesystem::path& dataFol
 }
 
 std::filesystem::path NotebookFolder::Where() {
-    std::error_code error;
-    const std::filesystem::path current = std::filesystem::current_path(error);
-    return Where(UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")), current);
+    return Where(EnvironmentDataFolder(), CurrentFolder());
 }

@@ -11,6 +11,8 @@ public:
     // The data folder named by the environment's XDG_DATA_HOME and HOME (either may be null); empty
     // when neither names an absolute folder.
     static std::filesystem::path UserDataFolder(const char* xdgDataHome, const char* home);
+    // The same for the running program's environment.
+    static std::filesystem::path EnvironmentDataFolder();
 
     // Takes an old notebook in currentFolder over into dataFolder where that has none yet, and
     // gives the folder the notebook window is to use: dataFolder, or currentFolder when dataFolder

@@ -64,6 +64,7 @@ void NotebookRecovery::TakeOverDrafts(const std::vector<std::filesystem::path>& 
                 drafts.push_back(entry->path());
             }
         }
+        // A draft that can be neither removed nor renamed stays as it is, and Kept names it.
         for (const std::filesystem::path& draft : drafts) {
             const std::optional<std::string> content = FileContent(draft);
             if (content && content == notebook) {

@@ -47,12 +47,12 @@ frmNoteBook::frmNoteBook(Dialogs& dialogs, const std::filesystem::path& folder, 
     resize(552, 373);
     Form_Resize();
     Form_Load();
-    draftTimer.setSingleShot(true);
-    draftTimer.setInterval(DraftDelayMs);
-    QObject::connect(&draftTimer, &QTimer::timeout, this, [this] { KeepDraft(); });
+    timDraft.setSingleShot(true);
+    timDraft.setInterval(DraftDelayMs);
+    QObject::connect(&timDraft, &QTimer::timeout, this, [this] { timDraft_Timer(); });
     QObject::connect(&tx, &QPlainTextEdit::textChanged, this, [this] {
-        if (!draftTimer.isActive()) {
-            draftTimer.start();
+        if (!timDraft.isActive()) {
+            timDraft.start();
         }
     });
 }
@@ -99,11 +99,11 @@ std::string frmNoteBook::Content() const {
 void frmNoteBook::Saved(const std::string& content) {
     notes = NotebookText(content);
     loaded = Text();
-    draftTimer.stop();
+    timDraft.stop();
     draft.Discard();
 }
 
-void frmNoteBook::KeepDraft() {
+void frmNoteBook::timDraft_Timer() {
     if (isHidden()) {
         return;
     }
@@ -124,7 +124,7 @@ bool frmNoteBook::Form_Unload() {
     }
     if (!Changed()) {
         // Notes nobody changed are never written: the file keeps every byte it had.
-        draftTimer.stop();
+        timDraft.stop();
         draft.Discard();
         return true;
     }
@@ -165,7 +165,7 @@ void frmNoteBook::CloseForExit() {
     if (!isVisible()) {
         return;
     }
-    draftTimer.stop();
+    timDraft.stop();
     if (Changed()) {
         const std::string content = Content();
         if (const std::optional<NotebookFile::Error> error =

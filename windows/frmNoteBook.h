@@ -47,11 +47,15 @@ public:
     bool Changed() const;
     // The draft of the notes, written a moment after each change.
     NotebookDraft& Draft() { return draft; }
+    // A change was made a moment ago: the draft follows the notes. Tests call it themselves.
+    void timDraft_Timer();
 
     // How long after a change the draft is written.
     static constexpr int DraftDelayMs = 1000;
 
     QPlainTextEdit tx{this};
+    // Started by a change, unless it runs already.
+    QTimer timDraft;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -67,7 +71,6 @@ private:
     std::string Content() const;
     // The notes are in their file now: they become what is compared against, and no draft is kept.
     void Saved(const std::string& content);
-    void KeepDraft();
 
     void Form_Load();
     void Form_Resize();
@@ -79,7 +82,6 @@ private:
     // The text box's text right after the notes were put in.
     std::u16string loaded;
     NotebookDraft draft;
-    QTimer draftTimer;
     // A save is under way: a second close waits for it to end.
     bool saving = false;
 };

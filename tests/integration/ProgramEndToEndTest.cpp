@@ -56,6 +56,12 @@ protected:
     std::optional<std::string> Setting(const char* section, const char* key) const {
         return QtSettingsStore((home / "config/Pulsara/Pulsara.conf").string()).Find(section, key);
     }
+    // The visible windows of that name.
+    std::vector<std::string> Windows(const std::string& name) const {
+        std::istringstream found(
+            x.Xdotool({"search", "--onlyvisible", "--name", name}).value_or(""));
+        return {std::istream_iterator<std::string>(found), {}};
+    }
     // Waits up to five seconds for what the program writes in the background.
     static bool Eventually(const std::function<bool()>& condition) {
         for (const auto deadline = Clock::now() + 5s; Clock::now() < deadline;) {
@@ -213,29 +219,17 @@ TEST_F(ProgramEndToEnd, UntouchedNotesStayAsTheyAreAndTypedOnesOutliveTheDisplay
     const std::string window = Start();
     ASSERT_FALSE(window.empty());
     ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F9"}));
-    std::string notebook = x.FindWindow("^Notebook$", 10s);
-    ASSERT_FALSE(notebook.empty());
-    ASSERT_TRUE(x.ClickCloseBox(notebook));
-    for (auto deadline = Clock::now() + 5s;
-         Clock::now() < deadline && !x.FindWindow("^Notebook$", 100ms).empty();) {
-    }
-    ASSERT_TRUE(x.FindWindow("^Notebook$", 100ms).empty()) << "the notebook did not close";
+    ASSERT_TRUE(x.ClickCloseBox(x.FindWindow("^Notebook$", 10s)));
+    ASSERT_TRUE(Eventually([&] { return Windows("^Notebook$").empty(); }));
     EXPECT_EQ(home.Bytes(".local/share/Pulsara/notebook.txt"), notes);
 
     ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "F9"}));
-    notebook = x.FindWindow("^Notebook$", 10s);
-    ASSERT_FALSE(notebook.empty());
-    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", notebook, "type", "typed "}));
-    const std::string typed =
-        "\"typed na\xC3\xAFve \xE9\xC2\xA0x\r\ny\xE2\x80\xA8z\xE2\x80\xA9w\"\r\n";
-    const fs::path draft =
-        home / "config/Pulsara" / ("notebook-draft-" + std::to_string(program->Pid()) + ".txt");
-    for (auto deadline = Clock::now() + 2500ms;
-         Clock::now() < deadline &&
-         home.Bytes("config/Pulsara/" + draft.filename().string()) != typed;) {
-        std::this_thread::sleep_for(50ms);
-    }
-    EXPECT_EQ(home.Bytes("config/Pulsara/" + draft.filename().string()), typed);
+    ASSERT_TRUE(
+        x.Xdotool({"windowfocus", "--sync", x.FindWindow("^Notebook$", 10s), "type", "typed "}));
+    const std::string typed = "\"typed " + notes.substr(1);
+    const std::string draft =
+        "config/Pulsara/notebook-draft-" + std::to_string(program->Pid()) + ".txt";
+    EXPECT_TRUE(Eventually([&] { return home.Bytes(draft) == typed; })) << home.Bytes(draft);
 
     x.Stop();
     ASSERT_TRUE(program->Ended(10s)) << "the program outlived its display";
@@ -243,44 +237,32 @@ TEST_F(ProgramEndToEnd, UntouchedNotesStayAsTheyAreAndTypedOnesOutliveTheDisplay
     XServer again;
     ASSERT_FALSE(Start(again).empty());
     EXPECT_EQ(home.Bytes("config/Pulsara/notebook-recovered.txt"), typed);
-    EXPECT_NE(home.Bytes("pulsara.log").find("notebook-recovered.txt"), std::string::npos)
-        << home.Bytes("pulsara.log");
-    ::kill(program->Pid(), SIGTERM);
-    EXPECT_TRUE(program->Ended(5s));
+    EXPECT_NE(home.Bytes("pulsara.log").find("notebook-recovered.txt"), std::string::npos);
 }
 
-// A settings file that cannot be written is said at once, while the player can act on it; an end
-// asked for then is obeyed, with the message box still open, and the loss is said on stderr. A
-// close with the close box does not bring up a message box that keeps the program alive either.
+// A settings file that cannot be written is said at once, well before the first write (the
+// practice clock's checkpoint), while the player can act on it. An end asked for then is obeyed
+// with the message still open, a close with the close box brings up no message that keeps the
+// program alive, and the loss is said on stderr.
 TEST_F(ProgramEndToEnd, ASettingsFileThatCannotBeWrittenNeverKeepsTheProgramAlive) {
     fs::create_directories(home / "config/Pulsara/Pulsara.conf");
     for (const bool bySignal : {true, false}) {
         SCOPED_TRACE(bySignal ? "SIGTERM" : "close box");
         ASSERT_FALSE(Start().empty());
-        // Well before the practice clock's first checkpoint, which is the first write.
-        std::vector<std::string> windows;
-        for (auto deadline = Clock::now() + 3s; Clock::now() < deadline && windows.size() < 2;) {
-            std::istringstream found(
-                x.Xdotool({"search", "--onlyvisible", "--name", "^Pulsara$"}).value_or(""));
-            windows.assign(std::istream_iterator<std::string>(found), {});
-        }
-        EXPECT_EQ(windows.size(), 2u) << "the main window and the notice, at once";
+        EXPECT_TRUE(Eventually([&] { return Windows("^Pulsara$").size() == 2; }));
         if (bySignal) {
             ::kill(program->Pid(), SIGTERM);
         } else {
-            // The notice is answered, then the window is closed.
-            ASSERT_TRUE(x.Xdotool({"key", "Return"}));
-            std::this_thread::sleep_for(500ms);
-            const std::string window = x.FindWindow("^Pulsara$", 5s);
-            ASSERT_TRUE(x.ClickCloseBox(window));
+            ASSERT_TRUE(x.Xdotool({"key", "Return"})); // the notice is answered
+            ASSERT_TRUE(Eventually([&] { return Windows("^Pulsara$").size() == 1; }));
+            ASSERT_TRUE(x.ClickCloseBox(Windows("^Pulsara$").front()));
         }
         ASSERT_TRUE(program->Ended(5s)) << "the program was kept alive";
         EXPECT_TRUE(program->EndedCleanly());
         const std::string said = home.Bytes("pulsara.log");
         EXPECT_NE(said.find("cannot be written"), std::string::npos) << said;
         EXPECT_NE(said.find("could not be written: the practice time of this run"),
-                  std::string::npos)
-            << said;
+                  std::string::npos);
     }
 }
 

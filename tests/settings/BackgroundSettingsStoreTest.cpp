@@ -64,7 +64,7 @@ TEST(BackgroundSettingsStoreTest, WritesNeverWaitForTheBackendAndTheNewestValueL
 }
 
 // An update is applied to what the backend holds by the time it is written (another run may have
-// written since), and that value is read from then on; a write replaces the updates before it.
+// written since), and that value is read from then on.
 TEST(BackgroundSettingsStoreTest, AnUpdateAppliesToWhatTheBackendHoldsThen) {
     MemorySettingsStore memory;
     memory.Set("Time", "TotalTime", "1000");
@@ -79,12 +79,6 @@ TEST(BackgroundSettingsStoreTest, AnUpdateAppliesToWhatTheBackendHoldsThen) {
     store.Flush();
     EXPECT_EQ(memory.Stored("Time", "TotalTime"), "1067");
     EXPECT_EQ(store.Read("Time", "TotalTime", "0"), "1067");
-
-    EXPECT_EQ(store.Update("Mixer", "mix/_main", "5", add(1)), "6");
-    store.Write("Mixer", "mix/_main", "20");
-    store.Update("Mixer", "mix/_main", "5", add(1));
-    store.Flush();
-    EXPECT_EQ(memory.Stored("Mixer", "mix/_main"), "21");
 }
 
 // A key taken out is gone at once for the caller and reaches the backend in turn with the writes:

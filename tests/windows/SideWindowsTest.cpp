@@ -3,7 +3,6 @@
 #include "FileContent.h"
 #include "FormT.h"
 #include "NotebookFile.h"
-#include "NotebookRecovery.h"
 #include "TempoField.h"
 #include "fakes/ScriptedDialogs.h"
 #include "fakes/TempFolder.h"
@@ -11,11 +10,9 @@
 #include "frmNoteBook.h"
 #include "frmRhithm.h"
 
-#include <QCoreApplication>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <chrono>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
@@ -25,7 +22,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::string_literals;
 
 // The ramp itself is TempoGrowth's: here only that the slider reaches it, and only on OK.
 TEST(FormTWindow, OkFillsTheRampAlongTheSlider) {
@@ -109,29 +105,19 @@ TEST_F(frmNoteBookTest, ClosingWritesTheNotesWhileEventsGoOn) {
 }
 
 // Notes nobody changed are not written at all, whatever the text box would make of them; changed
-// ones keep every byte the change did not touch. A UTF-16 file shows its text.
+// ones keep every byte the change did not touch.
 TEST_F(frmNoteBookTest, UntouchedNotesStayAsTheyAreAndAnEditKeepsTheRest) {
-    const std::string notes = "\"na\xC3\xAFve \xE9\xC2\xA0x\r\ny\xE2\x80\xA8z\xE2\x80\xA9w\"\r\n";
-    const std::string utf16 = "\xFF\xFE\"\0\xC9\0t\0\"\0\r\0\n\0"s;
-    for (const std::string& bytes : {notes, utf16}) {
-        folder.Put("notebook.txt", bytes);
-        struct stat before {};
-        ::stat((folder / "notebook.txt").c_str(), &before);
-        frmNoteBook form(dialogs, folder.path);
-        form.KeepFolders({folder / "keep"});
-        form.show();
-        EXPECT_EQ(form.tx.toPlainText(), bytes == notes
-                                             ? QStringLiteral("na\u00EFve \uFFFD x\ny\nz\nw")
-                                             : QStringLiteral("\u00C9t"));
-        EXPECT_TRUE(form.close());
-        struct stat after {};
-        ::stat((folder / "notebook.txt").c_str(), &after);
-        EXPECT_EQ(folder.Bytes("notebook.txt"), bytes);
-        EXPECT_EQ(after.st_ino, before.st_ino) << "the file was written again";
-    }
-    folder.Put("notebook.txt", notes);
+    folder.Put("notebook.txt", "\"na\xC3\xAFve \xE9\xC2\xA0x\r\ny\xE2\x80\xA8z\xE2\x80\xA9w\"\r\n");
+    struct stat before {};
+    ::stat((folder / "notebook.txt").c_str(), &before);
     frmNoteBook form(dialogs, folder.path);
     form.KeepFolders({folder / "keep"});
+    form.show();
+    EXPECT_EQ(form.tx.toPlainText(), QStringLiteral("na\u00EFve \uFFFD x\ny\nz\nw"));
+    EXPECT_TRUE(form.close());
+    struct stat after {};
+    ::stat((folder / "notebook.txt").c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file was written again";
     form.show();
     QTextCursor end(form.tx.document()->lastBlock());
     end.movePosition(QTextCursor::EndOfBlock);
@@ -141,47 +127,31 @@ TEST_F(frmNoteBookTest, UntouchedNotesStayAsTheyAreAndAnEditKeepsTheRest) {
               "\"na\xC3\xAFve \xE9\xC2\xA0x\r\ny\xE2\x80\xA8z\xE2\x80\xA9w!\"\r\n");
 }
 
-// A moment after each change the notes are in a draft on disk, which the next start takes over when
-// the program ends without closing the notebook; back to what the file holds, or saved, the notes
-// need no draft.
-TEST_F(frmNoteBookTest, ADraftFollowsTheChangesAndOutlivesAnAbruptEnd) {
+// A moment after each change the notes are in a draft on disk; back to what the file holds, or
+// saved, they need none.
+TEST_F(frmNoteBookTest, ADraftFollowsTheChanges) {
     folder.Put("notebook.txt", "\"old\"\r\n");
-    const fs::path keep = folder / "keep";
-    const fs::path draft = keep / NotebookDraft::FileName(::getpid());
-    auto drafted = [&](const std::optional<std::string>& content) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (std::chrono::steady_clock::now() < deadline && FileContent(draft) != content) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        }
-        return FileContent(draft) == content;
-    };
-    {
-        frmNoteBook form(dialogs, folder.path);
-        form.KeepFolders({keep});
-        form.show();
-        const auto typed = std::chrono::steady_clock::now();
-        form.tx.appendPlainText(QStringLiteral("typed"));
-        EXPECT_TRUE(drafted("\"old\r\ntyped\"\r\n"));
-        EXPECT_LT(std::chrono::steady_clock::now() - typed, std::chrono::milliseconds(2000));
-        form.tx.undo();
-        EXPECT_TRUE(drafted(std::nullopt)) << "the notes are as their file holds them";
-        form.tx.appendPlainText(QStringLiteral("again"));
-        EXPECT_TRUE(drafted("\"old\r\nagain\"\r\n"));
-        // The program ends here without a word: the window is gone, never closed.
-        form.hide();
-    }
-    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"old\"\r\n");
-    NotebookRecovery::TakeOverDrafts({keep}, FileContent(folder / "notebook.txt"));
-    EXPECT_EQ(folder.Bytes("keep/notebook-recovered.txt"), "\"old\r\nagain\"\r\n");
-
     frmNoteBook form(dialogs, folder.path);
-    form.KeepFolders({keep});
+    form.KeepFolders({folder / "keep"});
     form.show();
+    const fs::path draft = folder / "keep" / NotebookDraft::FileName(::getpid());
+    auto drafted = [&] {
+        EXPECT_TRUE(form.timDraft.isActive());
+        form.timDraft.stop();
+        form.timDraft_Timer();
+        form.Draft().Flush();
+        return FileContent(draft);
+    };
+    form.tx.appendPlainText(QStringLiteral("typed"));
+    EXPECT_EQ(drafted(), "\"old\r\ntyped\"\r\n");
+    form.tx.undo();
+    EXPECT_EQ(drafted(), std::nullopt) << "the notes are as their file holds them";
     form.tx.appendPlainText(QStringLiteral("kept"));
-    EXPECT_TRUE(drafted("\"old\r\nkept\"\r\n"));
+    EXPECT_EQ(drafted(), "\"old\r\nkept\"\r\n");
     EXPECT_TRUE(form.close());
     form.Draft().Flush();
     EXPECT_FALSE(fs::exists(draft)) << "saved notes need no draft";
+    EXPECT_EQ(folder.Bytes("notebook.txt"), "\"old\r\nkept\"\r\n");
 }
 
 } // namespace
