@@ -820,8 +820,7 @@ void FormMain::Undo() {
 }
 
 void FormMain::SoundLost(bool lost) {
-    const char* text =
-        lost ? "Sound lost: the beat goes on silently until it is back" : "The sound is back";
+    const char* text = lost ? "Sound lost: playing on silently" : "The sound is back";
     std::fprintf(stderr, "pulsara: %s\n", text);
     lbNotice.Show(QString::fromUtf8(text), false);
 }
