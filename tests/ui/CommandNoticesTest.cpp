@@ -246,15 +246,15 @@ TEST_F(CommandNoticesTest, SetTempoKeepsTheBeatRunning) {
     QTimer::singleShot(0, form.get(), [&] {
         auto* dialog = dynamic_cast<frmTempo*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        EXPECT_TRUE(form->Metron->Enable());
+        EXPECT_TRUE(form->Session->Metron->Enable());
         beatBehindTheDialog = NextBeat();
         dialog->txBPM.setValue(150);
         dialog->cmOK.click();
     });
     form->EnterTempo();
     EXPECT_TRUE(beatBehindTheDialog);
-    EXPECT_TRUE(form->Metron->Enable());
-    EXPECT_EQ(form->Metron->BPM(), 150);
+    EXPECT_TRUE(form->Session->Metron->Enable());
+    EXPECT_EQ(form->Session->Metron->BPM(), 150);
     EXPECT_EQ(form->lbBPM.text(), "150");
     EXPECT_TRUE(NextBeat());
 }
