@@ -1,4 +1,4 @@
-// The main window's key handler: quick repeats of one key, which key and which menu entry reach
+// The main window's key handler: which key and which menu entry reach
 // which command, and the window-level flows (busy export, closing with open notes). The commands'
 // own flows are tested with the command classes.
 #include "FormFixture.h"
@@ -61,45 +61,15 @@ protected:
     }
 };
 
-TEST_F(KeyMapTest, QuickRepeatsOfOneKeyChainUntilAnotherKeyOrAPauseOf800Milliseconds) {
-    // A held key's repeats count as quick presses; each just inside the repeat time.
+// The window's key events reach the session's repeat counting, a held key's repeats as quick
+// presses; the counting itself is tested with the session.
+TEST_F(KeyMapTest, AHeldKeysRepeatsCountAsQuickPresses) {
     bool repeat = false;
     for (const int32_t tempo : {20, 25, 23, 27, 20, 20}) {
         QtKey(Qt::Key_Q, repeat, 799);
         EXPECT_EQ(form->Session->Metron->BPM(), tempo);
         repeat = true;
     }
-    ticks.now += 1;
-    Key('Q');
-    EXPECT_EQ(form->Session->Metron->BPM(), 20);
-    Key('W');
-    Key('W');
-    EXPECT_EQ(form->Session->Metron->BPM(), 35);
-    // A key without a command, and Ctrl's own key event, break the chain; Shift keeps the key.
-    for (const int32_t code : {K::F10, K::Control}) {
-        Key('Q');
-        Key(code, 100, K::ControlMask);
-        Key('Q', 100, K::ShiftMask);
-        EXPECT_EQ(form->Session->Metron->BPM(), 20);
-    }
-    // The repeat time is the wall clock's, also while the beat's frames stand still for a report
-    // of the sound device; and it does not count backwards.
-    SwitchOn();
-    ticks.now += 1000;
-    Key('Q', 0);
-    ticks.wallAhead += 790;
-    Key('Q', 0);
-    EXPECT_EQ(form->Session->Metron->BPM(), 25);
-    ticks.wallAhead += 810;
-    Key('Q', 0);
-    EXPECT_EQ(form->Session->Metron->BPM(), 20);
-    ticks.wallAhead -= 500;
-    Key('Q');
-    EXPECT_EQ(form->Session->Metron->BPM(), 20);
-    // Alt+F4 belongs to the window system.
-    SwitchOn();
-    Key(K::F4, 100, K::AltMask);
-    EXPECT_TRUE(form->Session->Metron->Enable());
 }
 
 // Each gesture once by its keys and once by its menu entry, on a window 5 s after its start.
