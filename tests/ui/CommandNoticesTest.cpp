@@ -153,26 +153,10 @@ TEST_F(CommandNoticesTest, UndoByTheNoticeOrTheMenuPutsTheSettingsBack) {
     EXPECT_EQ(form->lbNotice.Text(), "Undone: mixer preset B stored");
 }
 
-// The program may unmute the microphone while it runs and F12 still turns it over, but at the end
-// its mute is as the program found it, muted or not.
-TEST_F(CommandNoticesTest, TheMicrophonesMuteAtExitIsAsItWasAtStart) {
-    for (const int32_t atStart : {0, 1}) {
-        for (const bool pressF12 : {false, true}) {
-            SCOPED_TRACE(::testing::Message()
-                         << "muted at start " << atStart << ", F12 " << pressF12);
-            form.reset();
-            mixer.Value(MixerLineType::Microphone, MixerControlType::Mute) = atStart;
-            SetUp();
-            EXPECT_FALSE(MicrophoneMuted());
-            if (pressF12) {
-                Key(K::F12);
-                EXPECT_TRUE(MicrophoneMuted());
-            }
-            EXPECT_TRUE(form->close());
-            EXPECT_EQ(mixer.Value(MixerLineType::Microphone, MixerControlType::Mute), atStart);
-        }
-    }
-    // Also when the window goes without a close.
+// A window that goes without a close still puts the microphone's mute back as it was found; the
+// rule itself is tested with the session.
+TEST_F(CommandNoticesTest, TheMicrophonesMuteIsPutBackAlsoWithoutAClose) {
+    form.reset();
     mixer.Value(MixerLineType::Microphone, MixerControlType::Mute) = 0;
     SetUp();
     Key(K::F12);

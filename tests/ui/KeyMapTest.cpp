@@ -64,12 +64,9 @@ protected:
 // The window's key events reach the session's repeat counting, a held key's repeats as quick
 // presses; the counting itself is tested with the session.
 TEST_F(KeyMapTest, AHeldKeysRepeatsCountAsQuickPresses) {
-    bool repeat = false;
-    for (const int32_t tempo : {20, 25, 23, 27, 20, 20}) {
-        QtKey(Qt::Key_Q, repeat, 799);
-        EXPECT_EQ(form->Session->Metron->BPM(), tempo);
-        repeat = true;
-    }
+    QtKey(Qt::Key_Q, false, 799);
+    QtKey(Qt::Key_Q, true, 799);
+    EXPECT_EQ(form->Session->Metron->BPM(), 25);
 }
 
 // Each gesture once by its keys and once by its menu entry, on a window 5 s after its start.
