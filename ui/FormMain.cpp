@@ -6,6 +6,7 @@
 #include "NotebookFolder.h"
 #include "ProgramFolder.h"
 #include "Rounding.h"
+#include "StepLength.h"
 #include "VirtualKey.h"
 #include "frmRhithm.h"
 #include "frmTempo.h"
@@ -470,7 +471,8 @@ void FormMain::Metron_BpmChange() {
 }
 
 void FormMain::Metron_Click(double& Dlit) {
-    Display.StartSwing(RoundToInt32(60000.0 / Session->Metron->BPM() * 4 * Dlit));
+    // The heard tempo, not the digits: during an accelerando the swing keeps to the real steps.
+    Display.StartSwing(RoundToInt32(StepLength::Milliseconds(Session->Metron->Tempo(), 1) * Dlit));
     if (DisplayMode == 0) {
         ++Session->KeyState.SwingCount;
         Display.SwingPendulum(Session->KeyState.SwingCount % 2 != 0);
