@@ -8,6 +8,7 @@
 #include "Rounding.h"
 #include "StepLength.h"
 #include "VirtualKey.h"
+#include "WindowFonts.h"
 #include "frmRhithm.h"
 #include "frmTempo.h"
 
@@ -35,55 +36,17 @@ const QColor FormMain::DarkRed(192, 0, 0);
 
 namespace {
 
+using WindowFonts::Align;
+using WindowFonts::FixedPitch;
+using WindowFonts::SansSerif;
+using WindowFonts::SetForeColour;
+using WindowFonts::SetUpLabel;
+
 constexpr int ClientWidth = 268;
 constexpr int ClientHeight = 172;
 constexpr int ClockInterval = 10000;
-// The faces the window was designed with. Where they are missing, their metric twins stand in:
-// the rhythm strip and its marker line up only in a face of one fixed pitch.
-constexpr const char* FixedFace = "Courier New";
-constexpr const char* SansFace = "MS Sans Serif";
-
 // An export lets the window repaint and show its percentage this often.
 constexpr std::chrono::milliseconds ExportDelivery{15};
-
-QFont SansSerif(double points, bool bold) {
-    QFont font(QString::fromLatin1(SansFace));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(FormMain::PointsToPixels(points));
-    font.setBold(bold);
-    return font;
-}
-
-QFont FixedPitch(double points, bool bold) {
-    QFont font(QString::fromLatin1(FixedFace));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPixelSize(FormMain::PointsToPixels(points));
-    font.setBold(bold);
-    return font;
-}
-
-enum class Align { Left, Centre };
-
-// Labels draw only their text, top-aligned as on the original window, over the window's own
-// background, so that overlapping labels never hide each other's text.
-void SetUpLabel(QLabel& label, QRect geometry, const QString& text, const QFont& font, Align align,
-                bool wrap) {
-    label.setGeometry(geometry);
-    label.setTextFormat(Qt::PlainText);
-    label.setText(text);
-    label.setFont(font);
-    label.setAlignment(Qt::AlignTop | (align == Align::Centre ? Qt::AlignHCenter : Qt::AlignLeft));
-    label.setWordWrap(wrap);
-    label.setMargin(0);
-    label.setIndent(0);
-}
-
-void SetForeColour(QLabel& label, const QColor& colour) {
-    QPalette palette = label.palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label.setPalette(palette);
-}
 
 } // namespace
 
@@ -122,12 +85,11 @@ FormMain::~FormMain() {
 }
 
 int FormMain::PointsToPixels(double points) {
-    return RoundToInt32(points * 96.0 / 72.0);
+    return WindowFonts::PointsToPixels(points);
 }
 
 void FormMain::BuildControls() {
-    QFont::insertSubstitution(QString::fromLatin1(FixedFace), QStringLiteral("Liberation Mono"));
-    QFont::insertSubstitution(QString::fromLatin1(SansFace), QStringLiteral("Liberation Sans"));
+    WindowFonts::AddStandIns();
 
     setWindowTitle(QStringLiteral("Pulsara"));
     setFixedSize(ClientWidth, ClientHeight);
