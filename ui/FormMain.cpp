@@ -3,7 +3,6 @@
 #include "FormT.h"
 #include "KeyTable.h"
 #include "MetronomePicture.h"
-#include "NotebookFolder.h"
 #include "ProgramFolder.h"
 #include "Rounding.h"
 #include "StepLength.h"
@@ -66,7 +65,8 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
     , lbNotice(this)
     , services(platform)
     , values(programValues)
-    , beatTimer(platform.Ticks, [this] { BeatDue(); }) {
+    , beatTimer(platform.Ticks, [this] { BeatDue(); })
+    , sideWindows(platform.MessageDialogs, *this) {
     HelpPage = DataFolder() / "Help.htm";
     helpViewer = std::make_unique<HelpViewer>(*this, platform.MessageDialogs);
     OpenDocument = helpViewer->DesktopOpener();
@@ -326,12 +326,12 @@ void FormMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
     // be copied elsewhere. A close from the system or the session cannot wait for an answer; the
     // notebook then keeps what its file does not take in a recovery file.
     const bool canWait = UnloadMode == ByCloseBox || UnloadMode == ByCode;
-    if (canWait && !CloseNoteBook()) {
+    if (canWait && !sideWindows.CloseNoteBook()) {
         Cancel = 1;
         return;
     }
-    if (!canWait && noteBook) {
-        noteBook->CloseForExit();
+    if (!canWait) {
+        sideWindows.CloseNoteBookForExit();
     }
     Session->Running = false;
 }
@@ -377,37 +377,12 @@ void FormMain::ShowHelp() {
     helpViewer->Show(HelpPage, OpenDocument);
 }
 
-// Showing an open side window again brings it to the front: a second notebook would read the notes
-// as they were before the first one's changes and overwrite them when it closes.
 void FormMain::ShowNoteBook() {
-    if (noteBook && !noteBook->isHidden()) {
-        BringToFront(*noteBook);
-        return;
-    }
-    noteBook =
-        std::make_unique<frmNoteBook>(services.MessageDialogs, NotebookFolder::Prepare(), this);
-    noteBook->show();
+    sideWindows.ShowNoteBook();
 }
 
 void FormMain::ShowListTmps() {
-    if (listTmps && !listTmps->isHidden()) {
-        BringToFront(*listTmps);
-        return;
-    }
-    listTmps = std::make_unique<frmListTmps>(this);
-    listTmps->show();
-}
-
-void FormMain::BringToFront(QWidget& window) {
-    window.raise();
-    window.activateWindow();
-}
-
-bool FormMain::CloseNoteBook() {
-    if (!noteBook || noteBook->isHidden()) {
-        return true;
-    }
-    return noteBook->close();
+    sideWindows.ShowListTmps();
 }
 
 void FormMain::ShowExportNotice(bool visible) {

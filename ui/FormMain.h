@@ -10,11 +10,10 @@
 #include "PracticeJournal.h"
 #include "PracticeSession.h"
 #include "QtSurface.h"
+#include "SideWindows.h"
 #include "TapTempo.h"
 #include "TempoMemoryState.h"
 #include "WindowZoom.h"
-#include "frmListTmps.h"
-#include "frmNoteBook.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -96,8 +95,8 @@ public:
         "Space: start / stop · F1: help · right-click: all commands";
 
     // The side windows opened from the keyboard; null while none was opened.
-    frmNoteBook* NoteBook() const { return noteBook.get(); }
-    frmListTmps* ListTmps() const { return listTmps.get(); }
+    frmNoteBook* NoteBook() const { return sideWindows.NoteBook(); }
+    frmListTmps* ListTmps() const { return sideWindows.ListTmps(); }
 
     // The size of a font given in points, in pixels of a 96-dpi screen: the window is laid out in
     // such pixels, and a high-density screen scales the whole of it evenly.
@@ -180,8 +179,6 @@ private:
     void DeliverDuringExport() override;
 
     void ListenToFeedback();
-    static void BringToFront(QWidget& window);
-    bool CloseNoteBook();
     void CreateMenu();
     void ApplyZoom(int32_t percent);
 
@@ -201,9 +198,7 @@ private:
     std::chrono::steady_clock::time_point nextExportDelivery;
     std::optional<UnloadMode> pendingClose;
     int16_t nextUnloadMode = ByCode;
-    // Modeless, one of each at a time; a closed one gives way to a new one at the next opening.
-    std::unique_ptr<frmNoteBook> noteBook;
-    std::unique_ptr<frmListTmps> listTmps;
+    SideWindows sideWindows;
     // The commands beyond the key map: the menu of all commands, tap tempo and the zoom.
     std::unique_ptr<WindowZoom> zoom;
     std::unique_ptr<TapTempo> taps;
