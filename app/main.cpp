@@ -119,10 +119,11 @@ int main(int argc, char** argv) {
 
     FormMain window(services, values);
     shown = &window;
+    PracticeSession& session = *window.Session;
     if (journal.Store) {
         window.Journal->UseStore(*journal.Store);
     }
-    notices.ShowWhen([&window] { return !window.Metron || !window.Metron->Enable(); });
+    notices.ShowWhen([&session] { return !session.Metron || !session.Metron->Enable(); });
 
     // The system, the terminal and the end of the session close the window as the close box does.
     // Nobody answers a message box from then on, and one would keep the process alive.
@@ -131,9 +132,9 @@ int main(int argc, char** argv) {
         window.RequestClose(FormMain::BySystem);
     });
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
-                     [&window, &settings, &notices](QSessionManager&) {
-                         if (window.Clock) {
-                             window.Clock->StoreProgress();
+                     [&window, &session, &settings, &notices](QSessionManager&) {
+                         if (session.Clock) {
+                             session.Clock->StoreProgress();
                          }
                          // The session may end the process before the writer's next turn.
                          settings.Flush();

@@ -79,41 +79,6 @@ constexpr std::array<std::pair<CommandMenu::Group, const char*>, 6> GroupNames{{
 
 } // namespace
 
-CommandMenu::Group CommandMenu::GroupOf(KeyCommand command) {
-    switch (command) {
-    case C::SetTempo:
-    case C::StepTempo:
-    case C::TempoSlot:
-    case C::NextTempoSlot:
-    case C::TempoGrowth:
-    case C::WarmUpRamp:
-        return Group::Tempo;
-    case C::DefaultRhythm:
-    case C::RhythmPreset:
-    case C::RhythmSlot:
-    case C::SaveRhythm:
-    case C::OpenRhythm:
-    case C::EditRhythm:
-    case C::ExportWave:
-        return Group::Rhythm;
-    case C::StepVolume:
-    case C::StepWave:
-    case C::StepMic:
-    case C::MicMute:
-    case C::MixerPreset:
-        return Group::Mixer;
-    case C::ResetClock:
-    case C::FreezeClock:
-    case C::NoteBook:
-    case C::DisplayAndTempoList:
-        return Group::Tools;
-    case C::Help:
-        return Group::Help;
-    default:
-        return Group::Beat;
-    }
-}
-
 std::vector<CommandMenu::KeyEntry> CommandMenu::KeyEntries() {
     std::vector<KeyEntry> entries;
     // The repeats of a run of rows with one command follow the run, double taps before triple taps.
@@ -193,7 +158,7 @@ CommandMenu::CommandMenu(Commands menuCommands, QWidget* parent)
 }
 
 QMenu& CommandMenu::Submenu(const KeyEntry& entry) {
-    QMenu& group = *groups[GroupOf(entry.Command)];
+    QMenu& group = *groups[KeyTable::GroupOf(entry.Command)];
     const char* family = FamilyName(entry.Command);
     if (family == nullptr) {
         return group;

@@ -31,7 +31,7 @@ public:
         std::function<void()> Journal;
     };
 
-    enum class Group { Beat, Tempo, Rhythm, Mixer, Tools, Help };
+    using Group = CommandGroup;
 
     // An entry that presses a key: the key map's row, the presses of its gesture, and the texts.
     struct KeyEntry {
@@ -53,7 +53,6 @@ public:
 
     // Every gesture of the key map that does something a single press does not.
     static std::vector<KeyEntry> KeyEntries();
-    static Group GroupOf(KeyCommand command);
 
 private:
     QMenu& Submenu(const KeyEntry& entry);

@@ -3,10 +3,11 @@
 #include "FormT.h"
 #include "KeyTable.h"
 #include "MetronomePicture.h"
-#include "NotebookFolder.h"
 #include "ProgramFolder.h"
 #include "Rounding.h"
+#include "StepLength.h"
 #include "VirtualKey.h"
+#include "WindowFonts.h"
 #include "frmRhithm.h"
 #include "frmTempo.h"
 
@@ -34,66 +35,17 @@ const QColor FormMain::DarkRed(192, 0, 0);
 
 namespace {
 
+using WindowFonts::Align;
+using WindowFonts::FixedPitch;
+using WindowFonts::SansSerif;
+using WindowFonts::SetForeColour;
+using WindowFonts::SetUpLabel;
+
 constexpr int ClientWidth = 268;
 constexpr int ClientHeight = 172;
 constexpr int ClockInterval = 10000;
-constexpr const char* DefaultRhythm = "4 xxxx (xxxx xxxx xxxx xxxx)0";
-// What a step changes on screen takes about this long to be seen (4 ms): the step is shown this
-// much before its click is heard, so that both come together.
-constexpr int64_t ShowAheadFrames = 176;
-
-// The faces the window was designed with. Where they are missing, their metric twins stand in:
-// the rhythm strip and its marker line up only in a face of one fixed pitch.
-constexpr const char* FixedFace = "Courier New";
-constexpr const char* SansFace = "MS Sans Serif";
-
-// A running accelerando turns gentler or steeper by this factor; a new one starts at one of the
-// two rates, in beats per minute gained every 10 seconds.
-constexpr double GentleAccelerando = 3.0;
-constexpr double SteepAccelerando = 9.0;
-constexpr double AccelerandoFactor = 1.2006;
-
 // An export lets the window repaint and show its percentage this often.
 constexpr std::chrono::milliseconds ExportDelivery{15};
-
-QFont SansSerif(double points, bool bold) {
-    QFont font(QString::fromLatin1(SansFace));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(FormMain::PointsToPixels(points));
-    font.setBold(bold);
-    return font;
-}
-
-QFont FixedPitch(double points, bool bold) {
-    QFont font(QString::fromLatin1(FixedFace));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPixelSize(FormMain::PointsToPixels(points));
-    font.setBold(bold);
-    return font;
-}
-
-enum class Align { Left, Centre };
-
-// Labels draw only their text, top-aligned as on the original window, over the window's own
-// background, so that overlapping labels never hide each other's text.
-void SetUpLabel(QLabel& label, QRect geometry, const QString& text, const QFont& font, Align align,
-                bool wrap) {
-    label.setGeometry(geometry);
-    label.setTextFormat(Qt::PlainText);
-    label.setText(text);
-    label.setFont(font);
-    label.setAlignment(Qt::AlignTop | (align == Align::Centre ? Qt::AlignHCenter : Qt::AlignLeft));
-    label.setWordWrap(wrap);
-    label.setMargin(0);
-    label.setIndent(0);
-}
-
-void SetForeColour(QLabel& label, const QColor& colour) {
-    QPalette palette = label.palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label.setPalette(palette);
-}
 
 } // namespace
 
@@ -113,7 +65,8 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
     , lbNotice(this)
     , services(platform)
     , values(programValues)
-    , beatTimer(platform.Ticks, [this] { BeatDue(); }) {
+    , beatTimer(platform.Ticks, [this] { BeatDue(); })
+    , sideWindows(platform.MessageDialogs, *this) {
     HelpPage = DataFolder() / "Help.htm";
     helpViewer = std::make_unique<HelpViewer>(*this, platform.MessageDialogs);
     OpenDocument = helpViewer->DesktopOpener();
@@ -125,20 +78,18 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
 FormMain::~FormMain() {
     // A window destroyed without being closed (the application quit around it) still leaves the
     // microphone's mute as it was found and the practice time stored.
-    if (Metron || Clock || Volume) {
-        Running = false;
+    if (Session && !Session->Ended()) {
         int16_t Cancel = 0;
         Form_Unload(Cancel);
     }
 }
 
 int FormMain::PointsToPixels(double points) {
-    return RoundToInt32(points * 96.0 / 72.0);
+    return WindowFonts::PointsToPixels(points);
 }
 
 void FormMain::BuildControls() {
-    QFont::insertSubstitution(QString::fromLatin1(FixedFace), QStringLiteral("Liberation Mono"));
-    QFont::insertSubstitution(QString::fromLatin1(SansFace), QStringLiteral("Liberation Sans"));
+    WindowFonts::AddStandIns();
 
     setWindowTitle(QStringLiteral("Pulsara"));
     setFixedSize(ClientWidth, ClientHeight);
@@ -190,29 +141,24 @@ void FormMain::BuildControls() {
 }
 
 void FormMain::Form_Load() {
-    Metron = std::make_unique<CMetronome>(services.Ticks, services.Sound);
-    Metron->Events(this);
-    Metron->ShowAhead(ShowAheadFrames);
-    Metron->Pause(false);
-    Metron->BPM(120);
-    Metron->Track().Rhithm(DefaultRhythm);
-    Clock = std::make_unique<CClock>(services.Ticks, services.Settings);
-    Clock->Container(picClock);
-    Volume = std::make_unique<cVolume>(services.Mixer, services.MessageDialogs);
-    // The microphone is the system's recording source: it is put back as found at the end.
-    micMutedAtStart = Volume->MikrofonMute();
-    Volume->MikrofonMute(false);
-    CreateKeyCommands();
+    Session = std::make_unique<PracticeSession>(services, values, static_cast<SessionView&>(*this),
+                                                picClock);
+    ListenToFeedback();
+    Session->Start(*this);
     Journal = std::make_unique<PracticeJournal>(
-        services.Ticks, *Metron, [this] { return RhythmKeys->Source(); }, services.MessageDialogs,
-        this);
-    Running = true;
-    for (std::size_t i = 0; i < values.TempoMemory.size(); ++i) {
-        values.TempoMemory[i] = 30 + 5 * static_cast<int32_t>(i);
-    }
-    values.CurSlot = 8;
-    values.LastSlot = 8;
+        services.Ticks, *Session->Metron, [this] { return Session->RhythmKeys->Source(); },
+        services.MessageDialogs, this);
     DisplayMode = 0;
+}
+
+void FormMain::ListenToFeedback() {
+    Session->Feedback->Listen([this](const CommandFeedback::Notice& notice) {
+        lbNotice.Show(QString::fromStdString(notice.Text), notice.Undoable);
+        if (commandMenu) {
+            commandMenu->ShowUndo(QString::fromStdString(Session->Feedback->UndoLabel()));
+        }
+    });
+    lbNotice.OnUndo([this] { Undo(); });
 }
 
 bool FormMain::event(QEvent* e) {
@@ -258,23 +204,23 @@ private:
 };
 
 void FormMain::BeatDue() {
-    if (!Metron || commandDepth > 0) {
+    if (!Session || !Session->Metron || commandDepth > 0) {
         return;
     }
-    Guarded([this] { Metron->Pulse(); });
+    Guarded([this] { Session->Metron->Pulse(); });
     ArmBeatTimer();
 }
 
 void FormMain::ArmBeatTimer() {
-    if (!Metron || !Metron->Enable()) {
+    if (!Session || !Session->Metron || !Session->Metron->Enable()) {
         beatTimer.Disarm();
         return;
     }
-    beatTimer.ArmAt(Metron->NextWakeFrame());
+    beatTimer.ArmAt(Session->Metron->NextWakeFrame());
 }
 
 void FormMain::AnimateBall() {
-    Display.Animate(DisplayMode == 1 && Metron && Metron->Enable());
+    Display.Animate(DisplayMode == 1 && Session && Session->Metron && Session->Metron->Enable());
 }
 
 void FormMain::DeliverDuringExport() {
@@ -300,8 +246,7 @@ void FormMain::Guarded(const std::function<void()>& work) {
 }
 
 void FormMain::EndAfterFault() {
-    Running = false;
-    ExportBusy = false;
+    Session->ExportBusy = false;
     pendingClose.reset();
     int16_t Cancel = 0;
     Form_Unload(Cancel);
@@ -314,8 +259,8 @@ void FormMain::RequestClose(UnloadMode mode) {
     }
     pendingClose = mode;
     // An end the user did not ask for does not wait for an export, however long it would take.
-    if (Metron && (mode == BySystem || mode == BySessionEnd)) {
-        Metron->CancelExport();
+    if (Session && Session->Metron && (mode == BySystem || mode == BySessionEnd)) {
+        Session->Metron->CancelExport();
     }
     if (commandDepth == 0) {
         ClosePending();
@@ -338,23 +283,23 @@ void FormMain::paintEvent(QPaintEvent* e) {
 }
 
 void FormMain::Form_Paint() {
-    if (Clock) {
-        Clock->Paint();
+    if (Session && Session->Clock) {
+        Session->Clock->Paint();
     }
 }
 
 void FormMain::timClock_Timer() {
-    if (!Clock) {
+    if (!Session || !Session->Clock) {
         return;
     }
-    Clock->Paint();
+    Session->Clock->Paint();
     // A run that ends without the clock's release (killed, crashed, logged out) then loses only
     // the last few seconds of practice.
-    Clock->StoreProgress();
+    Session->Clock->StoreProgress();
 }
 
 void FormMain::closeEvent(QCloseEvent* e) {
-    if (!Metron && !Clock && !Volume) {
+    if (Session->Ended()) {
         e->accept();
         return;
     }
@@ -373,7 +318,7 @@ void FormMain::closeEvent(QCloseEvent* e) {
 
 void FormMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
     // An export holds the engine and the open file; whatever asks, the window stays.
-    if (ExportBusy) {
+    if (!Session->MayClose()) {
         Cancel = 1;
         return;
     }
@@ -381,33 +326,22 @@ void FormMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
     // be copied elsewhere. A close from the system or the session cannot wait for an answer; the
     // notebook then keeps what its file does not take in a recovery file.
     const bool canWait = UnloadMode == ByCloseBox || UnloadMode == ByCode;
-    if (canWait && !CloseNoteBook()) {
+    if (canWait && !sideWindows.CloseNoteBook()) {
         Cancel = 1;
         return;
     }
-    if (!canWait && noteBook) {
-        noteBook->CloseForExit();
+    if (!canWait) {
+        sideWindows.CloseNoteBookForExit();
     }
-    Running = false;
+    Session->Running = false;
 }
 
 void FormMain::Form_Unload(int16_t& Cancel) {
     (void)Cancel;
     beatTimer.Disarm();
     Display.Animate(false);
-    if (Volume) {
-        Volume->MikrofonMute(micMutedAtStart);
-    }
     Journal.reset();
-    WaveExport.reset();
-    RhythmKeys.reset();
-    TempoKeys.reset();
-    MixerClockKeys.reset();
-    Feedback.reset();
-    Presets.reset();
-    Metron.reset();
-    Clock.reset();
-    Volume.reset();
+    Session->End();
 }
 
 void FormMain::keyPressEvent(QKeyEvent* e) {
@@ -416,203 +350,23 @@ void FormMain::keyPressEvent(QKeyEvent* e) {
     e->accept();
 }
 
-void FormMain::CreateKeyCommands() {
-    Feedback = std::make_unique<CommandFeedback>(services.Settings);
-    Feedback->Listen([this](const CommandFeedback::Notice& notice) {
-        lbNotice.Show(QString::fromStdString(notice.Text), notice.Undoable);
-        if (commandMenu) {
-            commandMenu->ShowUndo(QString::fromStdString(Feedback->UndoLabel()));
-        }
-    });
-    lbNotice.OnUndo([this] { Undo(); });
-    Presets = std::make_unique<MixerPresets>(*Volume, services.Settings);
-    MixerClockKeys = std::make_unique<MixerClockCommands>(*Volume, *Presets, *Clock, *Feedback);
-    TempoKeys = std::make_unique<TempoMemoryCommands>(
-        *Metron, values, KeyState.SavedTempo,
-        [this] {
-            FormT dialog(values, this);
-            dialog.exec();
-        },
-        Feedback.get());
-    RhythmKeys = std::make_unique<RhythmCommands>(
-        *Metron, services.Settings, services.MessageDialogs, KeyState.SavedRhythm,
-        KeyState.RecalledRhythm, RhythmEntryText,
-        [this] {
-            frmRhithm dialog(RhythmEntryText, this);
-            return dialog.exec() == QDialog::Accepted;
-        },
-        Feedback.get());
-    WaveExport = std::make_unique<WaveExportCommand>(*Metron, services.MessageDialogs, ExportBusy,
-                                                     [this](bool on) { ShowExportNotice(on); });
-    // The window repaints, shows the percentage and turns keys away while an export renders.
-    Metron->PendingEvents([this] { DeliverDuringExport(); });
-}
-
 void FormMain::Form_KeyDown(int32_t KeyCode, int32_t Shift) {
-    if (ExportBusy || !Metron) {
-        return;
-    }
-    // The wall clock, which never stands still while the sound device's frames wait for a report.
-    const int64_t now = services.Ticks.SteadyMs();
-    bool DoubleKey = false;
-    const int64_t elapsed = now - KeyState.LastKeyTime;
-    if (KeyCode == KeyState.LastKey && elapsed >= 0 && elapsed < RepeatInterval) {
-        DoubleKey = true;
-        ++KeyState.PressCount;
-    } else {
-        KeyState.PressCount = 1;
-    }
-    KeyState.LastKeyTime = now;
-    if (const KeyBinding* key = KeyTable::Find(KeyCode, Shift, KeyState.PressCount)) {
-        const CommandScope command(*this);
-        RunKeyCommand(*key, DoubleKey);
-    }
-    // Also a key without a command ends a chain of quick repeats.
-    KeyState.LastKey = KeyCode;
+    Session->KeyDown(KeyCode, Shift);
 }
 
-void FormMain::RunKeyCommand(const KeyBinding& key, bool DoubleKey) {
-    EngineCommand(key);
-    MixerCommand(key, DoubleKey);
-    MemoryCommand(key, DoubleKey);
-    WindowCommand(key, DoubleKey);
+void FormMain::RunCommand(const std::function<void()>& command) {
+    const CommandScope scope(*this);
+    command();
 }
 
-// The beat, the tempo, the pause cycle and the accelerando; the engine clamps or refuses what lies
-// out of range.
-void FormMain::EngineCommand(const KeyBinding& key) {
-    switch (key.Command) {
-    case KeyCommand::StartStop:
-        Metron->Switch();
-        break;
-    case KeyCommand::SetTempo:
-        Metron->BPM(key.Argument + TempoPlus(KeyState.PressCount));
-        break;
-    case KeyCommand::StepTempo:
-        Metron->BPM(Metron->BPM() + key.Argument);
-        break;
-    case KeyCommand::PauseSwitch:
-        Metron->PauseSwitch();
-        break;
-    case KeyCommand::StepPause:
-        Metron->PauseSec(Metron->PauseSec() + key.Argument);
-        break;
-    case KeyCommand::AccelerandoOff:
-        Metron->DisableAccelerando();
-        break;
-    case KeyCommand::AccelerandoGentler:
-        if (Metron->Accelerando()) {
-            Metron->AcelValue(Metron->AcelValue() / AccelerandoFactor);
-        } else {
-            Metron->AccelerandoBegin(GentleAccelerando);
-        }
-        break;
-    case KeyCommand::AccelerandoSteeper:
-        if (Metron->Accelerando()) {
-            Metron->AcelValue(Metron->AcelValue() * AccelerandoFactor);
-        } else {
-            Metron->AccelerandoBegin(SteepAccelerando);
-        }
-        break;
-    default:
-        break;
-    }
+void FormMain::ShowTempoGrowth() {
+    FormT dialog(values, this);
+    dialog.exec();
 }
 
-void FormMain::MixerCommand(const KeyBinding& key, bool DoubleKey) {
-    switch (key.Command) {
-    case KeyCommand::StepVolume:
-        MixerClockKeys->StepLevel(MixerClockCommands::Level::Master, key.Argument);
-        break;
-    case KeyCommand::StepWave:
-        MixerClockKeys->StepLevel(MixerClockCommands::Level::Wave, key.Argument);
-        break;
-    case KeyCommand::StepMic:
-        MixerClockKeys->StepLevel(MixerClockCommands::Level::Microphone, key.Argument);
-        break;
-    case KeyCommand::MicMute:
-        MixerClockKeys->ToggleMute();
-        break;
-    case KeyCommand::MixerPreset:
-        SetMixer(DoubleKey, std::string(1, static_cast<char>(key.Argument)));
-        break;
-    default:
-        break;
-    }
-}
-
-void FormMain::SetMixer(bool DoubleKey, std::string_view Name) {
-    if (MixerClockKeys) {
-        MixerClockKeys->Preset(DoubleKey, Name);
-    }
-}
-
-// The keypad's tempo memory, the rhythm keys and the wave export.
-void FormMain::MemoryCommand(const KeyBinding& key, bool DoubleKey) {
-    switch (key.Command) {
-    case KeyCommand::TempoSlot:
-        TempoKeys->KeypadDigit(key.Argument, KeyState.PressCount);
-        break;
-    case KeyCommand::NextTempoSlot:
-        TempoKeys->KeypadPlus();
-        break;
-    case KeyCommand::TempoGrowth:
-        TempoKeys->KeypadZero();
-        break;
-    case KeyCommand::WarmUpRamp:
-        TempoKeys->KeypadDecimal(DoubleKey);
-        break;
-    case KeyCommand::DefaultRhythm:
-        RhythmKeys->ShiftKey(DoubleKey);
-        break;
-    case KeyCommand::RhythmPreset:
-        RhythmKeys->PresetKey(key.Argument, DoubleKey);
-        break;
-    case KeyCommand::RhythmSlot:
-        RhythmKeys->SlotKey(key.Argument, DoubleKey);
-        break;
-    case KeyCommand::SaveRhythm:
-        RhythmKeys->SaveRhythmFile();
-        break;
-    case KeyCommand::OpenRhythm:
-        RhythmKeys->OpenRhythmFile();
-        break;
-    case KeyCommand::EditRhythm:
-        RhythmKeys->EnterRhythm();
-        break;
-    case KeyCommand::ExportWave:
-        WaveExport->Run();
-        break;
-    default:
-        break;
-    }
-}
-
-// The clock, the help page, the side windows and the display mode.
-void FormMain::WindowCommand(const KeyBinding& key, bool DoubleKey) {
-    switch (key.Command) {
-    case KeyCommand::ResetClock:
-        MixerClockKeys->ResetClock(DoubleKey);
-        break;
-    case KeyCommand::FreezeClock:
-        Clock->Freeze(!Clock->Freeze());
-        break;
-    case KeyCommand::Help:
-        ShowHelp();
-        break;
-    case KeyCommand::NoteBook:
-        ShowNoteBook();
-        break;
-    case KeyCommand::DisplayMode:
-        ToggleDisplayMode();
-        break;
-    case KeyCommand::DisplayAndTempoList:
-        ToggleDisplayMode();
-        ShowListTmps();
-        break;
-    default:
-        break;
-    }
+bool FormMain::ShowRhythmEntry(std::string& text) {
+    frmRhithm dialog(text, this);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void FormMain::ToggleDisplayMode() {
@@ -623,37 +377,12 @@ void FormMain::ShowHelp() {
     helpViewer->Show(HelpPage, OpenDocument);
 }
 
-// Showing an open side window again brings it to the front: a second notebook would read the notes
-// as they were before the first one's changes and overwrite them when it closes.
 void FormMain::ShowNoteBook() {
-    if (noteBook && !noteBook->isHidden()) {
-        BringToFront(*noteBook);
-        return;
-    }
-    noteBook =
-        std::make_unique<frmNoteBook>(services.MessageDialogs, NotebookFolder::Prepare(), this);
-    noteBook->show();
+    sideWindows.ShowNoteBook();
 }
 
 void FormMain::ShowListTmps() {
-    if (listTmps && !listTmps->isHidden()) {
-        BringToFront(*listTmps);
-        return;
-    }
-    listTmps = std::make_unique<frmListTmps>(this);
-    listTmps->show();
-}
-
-void FormMain::BringToFront(QWidget& window) {
-    window.raise();
-    window.activateWindow();
-}
-
-bool FormMain::CloseNoteBook() {
-    if (!noteBook || noteBook->isHidden()) {
-        return true;
-    }
-    return noteBook->close();
+    sideWindows.ShowListTmps();
 }
 
 void FormMain::ShowExportNotice(bool visible) {
@@ -662,19 +391,6 @@ void FormMain::ShowExportNotice(bool visible) {
     }
     lbWave.setVisible(visible);
     lbProgress.setVisible(visible);
-}
-
-int32_t FormMain::TempoPlus(int32_t prT) const {
-    switch (prT) {
-    case 2:
-        return 5;
-    case 3:
-        return 3;
-    case 4:
-        return 7;
-    default:
-        return 0;
-    }
 }
 
 void FormMain::ShowDisplayMode(int32_t mode) {
@@ -688,38 +404,39 @@ void FormMain::Metron_BpmChange() {
     if (Journal) {
         Journal->EngineChanged();
     }
-    lbBPM.setText(QString::number(Metron->BPM()));
+    lbBPM.setText(QString::number(Session->Metron->BPM()));
 }
 
 void FormMain::Metron_Click(double& Dlit) {
-    Display.StartSwing(RoundToInt32(60000.0 / Metron->BPM() * 4 * Dlit));
+    // The heard tempo, not the digits: during an accelerando the swing keeps to the real steps.
+    Display.StartSwing(RoundToInt32(StepLength::Milliseconds(Session->Metron->Tempo(), 1) * Dlit));
     if (DisplayMode == 0) {
-        ++KeyState.SwingCount;
-        Display.SwingPendulum(KeyState.SwingCount % 2 != 0);
+        ++Session->KeyState.SwingCount;
+        Display.SwingPendulum(Session->KeyState.SwingCount % 2 != 0);
     }
-    const int32_t t = Metron->BpmTime();
+    const int32_t t = Session->Metron->BpmTime();
     lbTime.setText(QStringLiteral("%1 : %2").arg(t / 60).arg(t % 60, 2, 10, QLatin1Char('0')));
 }
 
 void FormMain::Metron_Step() {
-    const CTrackList& track = std::as_const(*Metron).Track();
+    const CTrackList& track = std::as_const(*Session->Metron).Track();
     Display.ShowStrip(BeatDisplay::RhythmStrip(track.Rhithm(), track.CurPos()),
                       QString::fromStdString(track.CurInfo()));
 }
 
 void FormMain::Metron_PauseChange() {
-    const bool pause = Metron->Pause();
+    const bool pause = Session->Metron->Pause();
     lbPause.setVisible(pause);
     lbPau1.setVisible(pause);
     lbPau2.setVisible(pause);
-    lbPause.setText(QString::number(Metron->PauseSec()));
+    lbPause.setText(QString::number(Session->Metron->PauseSec()));
 }
 
 void FormMain::Metron_AccelerandoChange() {
     // A negative rate would have no square root; it means no accelerando, and the smallest size.
-    const double rate = std::max(Metron->AcelValue(), 0.0);
+    const double rate = std::max(Session->Metron->AcelValue(), 0.0);
     const int32_t s = RoundToInt32(std::sqrt(rate * 2) + 8);
-    lbAcel.setVisible(Metron->Accelerando());
+    lbAcel.setVisible(Session->Metron->Accelerando());
     QFont font = lbAcel.font();
     font.setPixelSize(zoom->Scaled(PointsToPixels(s)));
     lbAcel.setFont(font);
@@ -729,7 +446,7 @@ void FormMain::Metron_EnableChange() {
     if (Journal) {
         Journal->EngineChanged();
     }
-    if (!Metron->Enable()) {
+    if (!Session->Metron->Enable()) {
         lbTime.clear();
         Display.ClearStrip();
     }
@@ -757,7 +474,7 @@ void FormMain::CreateMenu() {
 
 void FormMain::contextMenuEvent(QContextMenuEvent* e) {
     // An export turns everything away, as it does keys.
-    if (ExportBusy || !Metron) {
+    if (!Session->TakesCommands()) {
         return;
     }
     commandMenu->Menu().popup(e->globalPos());
@@ -776,47 +493,47 @@ void FormMain::mousePressEvent(QMouseEvent* e) {
 }
 
 void FormMain::PressKey(int32_t KeyCode, int32_t Presses) {
-    if (ExportBusy || !Metron) {
+    if (!Session->TakesCommands()) {
         return;
     }
     // The entry's gesture starts afresh, whatever key came before it.
-    KeyState.LastKey = 0;
+    Session->KeyState.LastKey = 0;
     for (int32_t press = 0; press < Presses; ++press) {
         Guarded([&] { Form_KeyDown(KeyCode, 0); });
     }
 }
 
 void FormMain::lbBPM_Click() {
-    if (ExportBusy || !Metron) {
+    if (!Session->TakesCommands()) {
         return;
     }
     if (const std::optional<int32_t> tempo = taps->Tap()) {
         const CommandScope command(*this);
-        Guarded([&] { Metron->BPM(*tempo); });
+        Guarded([&] { Session->Metron->BPM(*tempo); });
     }
 }
 
 void FormMain::EnterTempo() {
-    if (ExportBusy || !Metron) {
+    if (!Session->TakesCommands()) {
         return;
     }
     // No command runs while the dialog is open, so the beat goes on behind it at the old tempo.
-    int32_t tempo = Metron->BPM();
+    int32_t tempo = Session->Metron->BPM();
     frmTempo dialog(tempo, CMetronome::MinBpm, CMetronome::MaxBpm, this);
     // A close of the program dismisses the dialog; the engine may be gone by then.
-    if (dialog.exec() != QDialog::Accepted || !Metron || ExportBusy) {
+    if (dialog.exec() != QDialog::Accepted || !Session->TakesCommands()) {
         return;
     }
     const CommandScope command(*this);
-    Guarded([&] { Metron->BPM(tempo); });
+    Guarded([&] { Session->Metron->BPM(tempo); });
 }
 
 void FormMain::Undo() {
-    if (ExportBusy || !Feedback) {
+    if (!Session->TakesCommands()) {
         return;
     }
     const CommandScope command(*this);
-    Guarded([this] { Feedback->Undo(); });
+    Guarded([this] { Session->Feedback->Undo(); });
 }
 
 void FormMain::SoundLost(bool lost) {
@@ -838,10 +555,10 @@ void FormMain::ApplyZoom(int32_t percent) {
     }
     picClock.Scale(zoom->Factor());
     Display.Scale(zoom->Factor());
-    if (Clock) {
-        Clock->Paint();
+    if (Session && Session->Clock) {
+        Session->Clock->Paint();
     }
-    if (Metron) {
+    if (Session && Session->Metron) {
         Metron_AccelerandoChange();
     }
 }

@@ -1,28 +1,19 @@
 #pragma once
 
 #include "BeatDisplay.h"
-#include "CClock.h"
-#include "CMetronome.h"
 #include "CMetronomeEvents.h"
-#include "CommandFeedback.h"
 #include "CommandMenu.h"
 #include "FrameTimer.h"
 #include "HelpViewer.h"
-#include "MixerClockCommands.h"
-#include "MixerPresets.h"
 #include "NoticeBar.h"
 #include "PlatformServices.h"
 #include "PracticeJournal.h"
+#include "PracticeSession.h"
 #include "QtSurface.h"
-#include "RhythmCommands.h"
+#include "SideWindows.h"
 #include "TapTempo.h"
-#include "TempoMemoryCommands.h"
 #include "TempoMemoryState.h"
-#include "WaveExportCommand.h"
 #include "WindowZoom.h"
-#include "cVolume.h"
-#include "frmListTmps.h"
-#include "frmNoteBook.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -36,15 +27,14 @@
 #include <string>
 #include <string_view>
 
-struct KeyBinding;
 class QCloseEvent;
 class QContextMenuEvent;
 class QKeyEvent;
 class QMouseEvent;
 class QPaintEvent;
 
-// The program's main window. It owns the beat engine, the practice clock and the mixer object for
-// the whole run, drives the engine, shows the tempo, the rhythm strip, the
+// The program's main window. It shows a practice session (the beat engine, the practice clock, the
+// mixer object and the key commands), drives the engine, shows the tempo, the rhythm strip, the
 // pause and accelerando state and the beat (a pendulum over the picture of a metronome, or a
 // bouncing ball), tells in a short notice what a command changed where nothing else shows it, and
 // closes only when no export is running, leaving the microphone's mute as it found it and the
@@ -53,7 +43,7 @@ class QPaintEvent;
 // The window sleeps in the event loop until something is due: the engine's next wake (a step is
 // heard, or the next one comes within the engine's horizon), a frame of the moving ball, the
 // clock's timer, or input. Tests call the timers' handlers themselves.
-class FormMain final : public QWidget, private CMetronomeEvents {
+class FormMain final : public QWidget, private CMetronomeEvents, private SessionView {
 public:
     // Why a close was asked for, as Form_QueryUnload is told.
     enum UnloadMode : int16_t {
@@ -61,18 +51,6 @@ public:
         ByCode = 1,       // the program closed it
         BySessionEnd = 2, // the desktop session ends
         BySystem = 3,     // the system asked the program to end (a signal)
-    };
-
-    // Key repeat detection; it also carries the pendulum's swing counter.
-    struct KeyStateRecord {
-        int32_t SavedTempo = 0;
-        int32_t LastKey = 0;
-        int32_t PressCount = 0;
-        // Milliseconds of the wall clock.
-        int64_t LastKeyTime = 0;
-        std::string SavedRhythm;
-        std::string RecalledRhythm;
-        int32_t SwingCount = 0;
     };
 
     FormMain(PlatformServices& services, TempoMemoryState& values, QWidget* parent = nullptr);
@@ -88,15 +66,12 @@ public:
     // that no command finds its objects released under it.
     void RequestClose(UnloadMode mode);
 
-    int32_t TempoPlus(int32_t prT) const;
     // Shows the pendulum picture (mode 0) or the ball box (mode 1).
     void ShowDisplayMode(int32_t mode);
 
     // The key handler: every key-down of the window, auto-repeat included, with its key code and
     // modifier mask (VirtualKey). It counts quick repeats of one key and runs the key's command.
     void Form_KeyDown(int32_t KeyCode, int32_t Shift);
-    // A tap recalls the mixer preset Name, a quick repeat stores the levels from before the tap.
-    void SetMixer(bool DoubleKey, std::string_view Name);
 
     // What the menu of all commands runs. A key's entry presses the key as often as its gesture
     // asks, each press a quick repeat of the one before and the first a first press.
@@ -120,11 +95,8 @@ public:
         "Space: start / stop · F1: help · right-click: all commands";
 
     // The side windows opened from the keyboard; null while none was opened.
-    frmNoteBook* NoteBook() const { return noteBook.get(); }
-    frmListTmps* ListTmps() const { return listTmps.get(); }
-
-    // Quick repeats of one key come within this many milliseconds of each other.
-    static constexpr int64_t RepeatInterval = 800;
+    frmNoteBook* NoteBook() const { return sideWindows.NoteBook(); }
+    frmListTmps* ListTmps() const { return sideWindows.ListTmps(); }
 
     // The size of a font given in points, in pixels of a 96-dpi screen: the window is laid out in
     // such pixels, and a high-density screen scales the whole of it evenly.
@@ -134,26 +106,11 @@ public:
     static const QColor DarkBlue;
     static const QColor DarkRed;
 
-    // Members named as the program's other parts know them.
-    std::unique_ptr<CMetronome> Metron;
-    std::unique_ptr<CClock> Clock;
-    std::unique_ptr<cVolume> Volume;
+    // The engine, the clock, the mixer and the key commands; the window shows them.
+    std::unique_ptr<PracticeSession> Session;
     // What was practised, how long and how fast; its window is opened from the menu.
     std::unique_ptr<PracticeJournal> Journal;
-    bool Running = false;
-    bool ExportBusy = false;
     int32_t DisplayMode = 0;
-    KeyStateRecord KeyState;
-    // The mixer presets and the larger key commands, living as long as the objects they work on.
-    std::unique_ptr<MixerPresets> Presets;
-    std::unique_ptr<TempoMemoryCommands> TempoKeys;
-    std::unique_ptr<RhythmCommands> RhythmKeys;
-    std::unique_ptr<WaveExportCommand> WaveExport;
-    std::unique_ptr<MixerClockCommands> MixerClockKeys;
-    // What the commands tell the player, and the undo of the last store or reset.
-    std::unique_ptr<CommandFeedback> Feedback;
-    // Carries the rhythm into and out of the rhythm entry dialog.
-    std::string RhythmEntryText;
     // The help page, and the way a document is handed to the desktop's viewer without waiting for
     // it (tests watch the request instead).
     // When no viewer can be started the page shows in a window of the program's own.
@@ -210,25 +167,23 @@ private:
     void EnableChange() override { Metron_EnableChange(); }
     void Progress(int32_t& percent) override { Metron_Progress(percent); }
 
-    void CreateKeyCommands();
-    void RunKeyCommand(const KeyBinding& key, bool DoubleKey);
-    void EngineCommand(const KeyBinding& key);
-    void MixerCommand(const KeyBinding& key, bool DoubleKey);
-    void MemoryCommand(const KeyBinding& key, bool DoubleKey);
-    void WindowCommand(const KeyBinding& key, bool DoubleKey);
-    void ShowHelp();
-    void ShowNoteBook();
-    void ShowListTmps();
-    static void BringToFront(QWidget& window);
-    void ToggleDisplayMode();
-    bool CloseNoteBook();
-    void ShowExportNotice(bool visible);
+    // What the session asks of the window.
+    void RunCommand(const std::function<void()>& command) override;
+    void ShowHelp() override;
+    void ShowNoteBook() override;
+    void ToggleDisplayMode() override;
+    void ShowListTmps() override;
+    void ShowTempoGrowth() override;
+    bool ShowRhythmEntry(std::string& text) override;
+    void ShowExportNotice(bool visible) override;
+    void DeliverDuringExport() override;
+
+    void ListenToFeedback();
     void CreateMenu();
     void ApplyZoom(int32_t percent);
 
     void ArmBeatTimer();
     void AnimateBall();
-    void DeliverDuringExport();
     // Runs work; a fault that escapes it ends the program as a close would.
     void Guarded(const std::function<void()>& work);
     // Counts the commands running: the beat and a close request wait until they have returned.
@@ -243,14 +198,10 @@ private:
     std::chrono::steady_clock::time_point nextExportDelivery;
     std::optional<UnloadMode> pendingClose;
     int16_t nextUnloadMode = ByCode;
-    // Modeless, one of each at a time; a closed one gives way to a new one at the next opening.
-    std::unique_ptr<frmNoteBook> noteBook;
-    std::unique_ptr<frmListTmps> listTmps;
+    SideWindows sideWindows;
     // The commands beyond the key map: the menu of all commands, tap tempo and the zoom.
     std::unique_ptr<WindowZoom> zoom;
     std::unique_ptr<TapTempo> taps;
     std::unique_ptr<CommandMenu> commandMenu;
     std::unique_ptr<HelpViewer> helpViewer;
-    // The microphone's mute as the program found it, put back at the end.
-    bool micMutedAtStart = false;
 };

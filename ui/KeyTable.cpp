@@ -128,3 +128,38 @@ const KeyBinding* KeyTable::Find(int32_t KeyCode, int32_t Shift, int32_t PressCo
     });
     return row == Table.end() ? nullptr : &*row;
 }
+
+CommandGroup KeyTable::GroupOf(KeyCommand command) {
+    switch (command) {
+    case C::SetTempo:
+    case C::StepTempo:
+    case C::TempoSlot:
+    case C::NextTempoSlot:
+    case C::TempoGrowth:
+    case C::WarmUpRamp:
+        return CommandGroup::Tempo;
+    case C::DefaultRhythm:
+    case C::RhythmPreset:
+    case C::RhythmSlot:
+    case C::SaveRhythm:
+    case C::OpenRhythm:
+    case C::EditRhythm:
+    case C::ExportWave:
+        return CommandGroup::Rhythm;
+    case C::StepVolume:
+    case C::StepWave:
+    case C::StepMic:
+    case C::MicMute:
+    case C::MixerPreset:
+        return CommandGroup::Mixer;
+    case C::ResetClock:
+    case C::FreezeClock:
+    case C::NoteBook:
+    case C::DisplayAndTempoList:
+        return CommandGroup::Tools;
+    case C::Help:
+        return CommandGroup::Help;
+    default:
+        return CommandGroup::Beat;
+    }
+}

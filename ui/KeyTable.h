@@ -40,6 +40,9 @@ enum class KeyCommand {
     DisplayAndTempoList // pendulum or ball, and the tempo list window
 };
 
+// Where the menu of all commands files a command.
+enum class CommandGroup { Beat, Tempo, Rhythm, Mixer, Tools, Help };
+
 // One row of the key map: a key with its modifier mask and repeat count, and its command, with
 // the texts under which a menu offers it.
 struct KeyBinding {
@@ -62,4 +65,5 @@ public:
     static std::span<const KeyBinding> Entries();
     // The row for a key event; null for a key without a command.
     static const KeyBinding* Find(int32_t KeyCode, int32_t Shift, int32_t PressCount);
+    static CommandGroup GroupOf(KeyCommand command);
 };

@@ -33,7 +33,7 @@ TEST_F(BeatDisplayTest, StripPutsTheSymbolBeingPlayedInTheEighthColumn) {
     };
     for (const auto& row : rows) {
         SetUp();
-        form->Metron->Track().Rhithm(row.rhythm);
+        form->Session->Metron->Track().Rhithm(row.rhythm);
         SwitchOn();
         Run(1);
         for (int step = 0; step < row.steps; ++step) {
@@ -60,12 +60,12 @@ TEST_F(BeatDisplayTest, PendulumAlternatesOnEveryMainBeat) {
         EXPECT_EQ(form->Display.LineMetr.P2, beat % 2 == 1 ? start : other) << beat;
         EXPECT_EQ(form->Display.SwingLength, 500);
     }
-    form->Metron->Track().Rhithm("8 x'x'x'x'");
-    form->Metron->BPM(100);
+    form->Session->Metron->Track().Rhithm("8 x'x'x'x'");
+    form->Session->Metron->BPM(100);
     ASSERT_TRUE(NextBeat());
     EXPECT_EQ(form->Display.SwingLength, 600);
-    form->Metron->Track().Rhithm("1 xx");
-    form->Metron->BPM(15);
+    form->Session->Metron->Track().Rhithm("1 xx");
+    form->Session->Metron->BPM(15);
     ASSERT_TRUE(NextBeat());
     EXPECT_EQ(form->Display.SwingLength, 16000);
 }

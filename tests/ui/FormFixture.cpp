@@ -32,10 +32,11 @@ void FormFixture::Run(int64_t milliseconds) {
 
 bool FormFixture::NextBeat() {
     const int64_t before = form->Display.SwingStartTick;
-    const int32_t beatsBefore = form->KeyState.SwingCount;
+    const int32_t beatsBefore = form->Session->KeyState.SwingCount;
     const int64_t start = ticks.now;
     while (ticks.now - start < 60000 && WakeNext()) {
-        if (form->Display.SwingStartTick != before || form->KeyState.SwingCount != beatsBefore) {
+        if (form->Display.SwingStartTick != before ||
+            form->Session->KeyState.SwingCount != beatsBefore) {
             return true;
         }
     }

@@ -55,7 +55,7 @@ protected:
     void Run(int64_t milliseconds);
     // Runs until the next main beat shows; false if none came within a minute.
     bool NextBeat();
-    void SwitchOn() { form->Metron->Enable(true); }
+    void SwitchOn() { form->Session->Metron->Enable(true); }
     bool MicrophoneMuted() {
         return mixer.Value(MixerLineType::Microphone, MixerControlType::Mute) == 1;
     }

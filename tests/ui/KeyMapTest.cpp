@@ -1,4 +1,4 @@
-// The main window's key handler: quick repeats of one key, which key and which menu entry reach
+// The main window's key handler: which key and which menu entry reach
 // which command, and the window-level flows (busy export, closing with open notes). The commands'
 // own flows are tested with the command classes.
 #include "FormFixture.h"
@@ -44,7 +44,7 @@ protected:
     int32_t Level(MixerLineType line) { return mixer.Value(line, MixerControlType::Volume); }
     // What the commands of the key map change, as name=value; pairs.
     std::string State() {
-        const CMetronome& m = *form->Metron;
+        const CMetronome& m = *form->Session->Metron;
         std::ostringstream s;
         s << "on=" << m.Enable() << ";bpm=" << m.BPM() << ";pause=" << m.Pause()
           << ";rate=" << m.AcelValue() << ";rhythm=" << m.Track().Rhithm()
@@ -54,52 +54,19 @@ protected:
           << ";memory1=" << values.TempoMemory[0] << ";last=" << values.LastSlot
           << ";slotA=" << settings.Read("Rhithm", "sav65", "")
           << ";saves=" << dialogs.fileRequests.size()
-          << ";time=" << form->Clock->TotalTime() + form->Clock->TimeFromBegin()
-          << ";frozen=" << form->Clock->Freeze() << ";display=" << form->DisplayMode
+          << ";time=" << form->Session->Clock->TotalTime() + form->Session->Clock->TimeFromBegin()
+          << ";frozen=" << form->Session->Clock->Freeze() << ";display=" << form->DisplayMode
           << ";list=" << (form->ListTmps() != nullptr) << ";";
         return s.str();
     }
 };
 
-TEST_F(KeyMapTest, QuickRepeatsOfOneKeyChainUntilAnotherKeyOrAPauseOf800Milliseconds) {
-    // A held key's repeats count as quick presses; each just inside the repeat time.
-    bool repeat = false;
-    for (const int32_t tempo : {20, 25, 23, 27, 20, 20}) {
-        QtKey(Qt::Key_Q, repeat, 799);
-        EXPECT_EQ(form->Metron->BPM(), tempo);
-        repeat = true;
-    }
-    ticks.now += 1;
-    Key('Q');
-    EXPECT_EQ(form->Metron->BPM(), 20);
-    Key('W');
-    Key('W');
-    EXPECT_EQ(form->Metron->BPM(), 35);
-    // A key without a command, and Ctrl's own key event, break the chain; Shift keeps the key.
-    for (const int32_t code : {K::F10, K::Control}) {
-        Key('Q');
-        Key(code, 100, K::ControlMask);
-        Key('Q', 100, K::ShiftMask);
-        EXPECT_EQ(form->Metron->BPM(), 20);
-    }
-    // The repeat time is the wall clock's, also while the beat's frames stand still for a report
-    // of the sound device; and it does not count backwards.
-    SwitchOn();
-    ticks.now += 1000;
-    Key('Q', 0);
-    ticks.wallAhead += 790;
-    Key('Q', 0);
-    EXPECT_EQ(form->Metron->BPM(), 25);
-    ticks.wallAhead += 810;
-    Key('Q', 0);
-    EXPECT_EQ(form->Metron->BPM(), 20);
-    ticks.wallAhead -= 500;
-    Key('Q');
-    EXPECT_EQ(form->Metron->BPM(), 20);
-    // Alt+F4 belongs to the window system.
-    SwitchOn();
-    Key(K::F4, 100, K::AltMask);
-    EXPECT_TRUE(form->Metron->Enable());
+// The window's key events reach the session's repeat counting, a held key's repeats as quick
+// presses; the counting itself is tested with the session.
+TEST_F(KeyMapTest, AHeldKeysRepeatsCountAsQuickPresses) {
+    QtKey(Qt::Key_Q, false, 799);
+    QtKey(Qt::Key_Q, true, 799);
+    EXPECT_EQ(form->Session->Metron->BPM(), 25);
 }
 
 // Each gesture once by its keys and once by its menu entry, on a window 5 s after its start.
@@ -215,7 +182,7 @@ TEST_F(KeyMapTest, ClosingWithNotesThatCannotBeSaved) {
         } else {
             EXPECT_FALSE(form->close());
         }
-        EXPECT_EQ(form->Running, !bySystem);
+        EXPECT_EQ(form->Session->Running, !bySystem);
         EXPECT_EQ(form->NoteBook()->isHidden(), bySystem) << "it would keep the program alive";
     }
     EXPECT_EQ(folder.Bytes("config/notebook-recovered.txt"), "\"precious\"\r\n");

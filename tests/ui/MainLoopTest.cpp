@@ -58,18 +58,18 @@ TEST_F(MainLoopTest, AStepShowsWhenItIsHeard) {
     // Switched off before the next beat is heard: it is withdrawn and never shows.
     Run(260);
     ASSERT_EQ(sound.requests.size(), 2u);
-    form->Metron->Enable(false);
+    form->Session->Metron->Enable(false);
     EXPECT_EQ(sound.requests.size(), 1u);
     EXPECT_FALSE(form->BeatTimer().Armed());
     Run(1000);
     EXPECT_EQ(form->Display.LineMetr.P2, swung);
-    EXPECT_EQ(form->KeyState.SwingCount, 1);
+    EXPECT_EQ(form->Session->KeyState.SwingCount, 1);
 }
 
 // The tempo digits show a tempo step of the rhythm and the accelerando's tempo when the step is
 // heard, and keep them after a stop; the pendulum goes on from the side the last beat left it.
 TEST_F(MainLoopTest, TheDigitsShowTheTempoOfTheStepHeardAndAStopKeepsThem) {
-    form->Metron->Track().Rhithm("4 x+20x (x)0");
+    form->Session->Metron->Track().Rhithm("4 x+20x (x)0");
     SwitchOn();
     ASSERT_TRUE(NextBeat());
     EXPECT_EQ(form->lbBPM.text(), "120");
@@ -80,33 +80,33 @@ TEST_F(MainLoopTest, TheDigitsShowTheTempoOfTheStepHeardAndAStopKeepsThem) {
     EXPECT_EQ(form->lbBPM.text(), "144");
     const QPoint left = form->Display.LineMetr.P2;
     Run(300);
-    form->Metron->Enable(false);
+    form->Session->Metron->Enable(false);
     EXPECT_EQ(form->lbBPM.text(), "144");
     SwitchOn();
     ASSERT_TRUE(NextBeat());
     EXPECT_NE(form->Display.LineMetr.P2, left) << "the first beat after the restart swings";
 
-    form->Metron->AccelerandoBegin(50.0);
+    form->Session->Metron->AccelerandoBegin(50.0);
     EXPECT_FALSE(form->lbAcel.isHidden());
     EXPECT_EQ(form->lbAcel.font().pixelSize(), FormMain::PointsToPixels(18));
     Run(2000);
     ASSERT_TRUE(NextBeat());
     const int shown = form->lbBPM.text().toInt();
     EXPECT_GT(shown, 144 + 5);
-    EXPECT_EQ(shown, form->Metron->BPM());
-    form->Metron->DisableAccelerando();
+    EXPECT_EQ(shown, form->Session->Metron->BPM());
+    form->Session->Metron->DisableAccelerando();
     EXPECT_TRUE(form->lbAcel.isHidden());
 }
 
 TEST_F(MainLoopTest, ThePauseLabelsShowTheCycle) {
     EXPECT_TRUE(form->lbPause.isHidden());
-    form->Metron->Pause(true);
+    form->Session->Metron->Pause(true);
     EXPECT_FALSE(form->lbPause.isHidden());
     EXPECT_FALSE(form->lbPau1.isHidden());
     EXPECT_FALSE(form->lbPau2.isHidden());
-    form->Metron->PauseSec(5);
+    form->Session->Metron->PauseSec(5);
     EXPECT_EQ(form->lbPause.text(), "5");
-    form->Metron->Pause(false);
+    form->Session->Metron->Pause(false);
     EXPECT_TRUE(form->lbPau1.isHidden());
 }
 
@@ -114,9 +114,9 @@ TEST_F(MainLoopTest, ACloseRequestWaitsForTheCommandInProgressToReturn) {
     // A command opens a modal dialog; a termination request arrives while it is open.
     QTimer::singleShot(0, form.get(), [&] { form->RequestClose(FormMain::BySystem); });
     form->Form_KeyDown(VirtualKey::F4, 0);
-    EXPECT_NE(form->Metron, nullptr);
+    EXPECT_NE(form->Session->Metron, nullptr);
     QApplication::processEvents();
-    EXPECT_EQ(form->Metron, nullptr);
+    EXPECT_EQ(form->Session->Metron, nullptr);
 }
 
 TEST_F(MainLoopTest, AFaultInTheEngineEndsTheProgramAsACloseWould) {
@@ -125,7 +125,7 @@ TEST_F(MainLoopTest, AFaultInTheEngineEndsTheProgramAsACloseWould) {
     SwitchOn();
     Run(2000);
     EXPECT_EQ(failing.requests, 3);
-    EXPECT_FALSE(form->Running);
+    EXPECT_FALSE(form->Session->Running);
     // What a close does is tested with the close box; this one stored the time.
     EXPECT_EQ(settings.store.Stored("Time", "TotalTime"), "1");
     form.reset();

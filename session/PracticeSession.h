@@ -1,0 +1,97 @@
+#pragma once
+
+#include "CClock.h"
+#include "CMetronome.h"
+#include "CMetronomeEvents.h"
+#include "CommandFeedback.h"
+#include "KeyTable.h"
+#include "MixerClockCommands.h"
+#include "MixerPresets.h"
+#include "PlatformServices.h"
+#include "RhythmCommands.h"
+#include "SessionView.h"
+#include "Surface.h"
+#include "TempoMemoryCommands.h"
+#include "TempoMemoryState.h"
+#include "WaveExportCommand.h"
+#include "cVolume.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// One run of practice without a window: the beat engine, the practice clock and the mixer object,
+// the key commands run from the key table with their quick-repeat counting, and the rules of
+// closing. Whatever only a window can do is asked of the SessionView.
+class PracticeSession {
+public:
+    // Key repeat detection; it also carries the pendulum's swing counter.
+    struct KeyStateRecord {
+        int32_t SavedTempo = 0;
+        int32_t LastKey = 0;
+        int32_t PressCount = 0;
+        // Milliseconds of the wall clock.
+        int64_t LastKeyTime = 0;
+        std::string SavedRhythm;
+        std::string RecalledRhythm;
+        int32_t SwingCount = 0;
+    };
+
+    // Quick repeats of one key come within this many milliseconds of each other.
+    static constexpr int64_t RepeatInterval = 800;
+
+    PracticeSession(PlatformServices& services, TempoMemoryState& values, SessionView& view,
+                    Surface& clockFace);
+    ~PracticeSession();
+    PracticeSession(const PracticeSession&) = delete;
+    PracticeSession& operator=(const PracticeSession&) = delete;
+
+    // Connects the engine's events and gives it its start values: no pause, tempo 120, the default
+    // rhythm, switched off.
+    void Start(CMetronomeEvents& events);
+
+    // A key-down with its key code and modifier mask: counts quick repeats of one key and runs the
+    // key's command. Nothing runs while an export does or after the end.
+    void KeyDown(int32_t KeyCode, int32_t Shift);
+    // Keys, menu entries and closing are turned away while this is false.
+    bool TakesCommands() const { return !ExportBusy && Metron != nullptr; }
+    static int32_t TempoPlus(int32_t prT);
+    // A tap recalls the mixer preset Name, a quick repeat stores the levels from before the tap.
+    void SetMixer(bool DoubleKey, std::string_view Name);
+
+    // Whether a close may go ahead: an export holds the engine and the open file.
+    bool MayClose() const { return !ExportBusy; }
+    // Puts the microphone's mute back as found, stores the practice time, and releases the
+    // commands, the engine, the clock and the mixer. Once; later calls do nothing.
+    void End();
+    bool Ended() const { return !Metron && !Clock && !Volume; }
+    SessionView& View() { return view; }
+
+    std::unique_ptr<CMetronome> Metron;
+    std::unique_ptr<CClock> Clock;
+    std::unique_ptr<cVolume> Volume;
+    bool Running = false;
+    bool ExportBusy = false;
+    KeyStateRecord KeyState;
+    // The mixer presets and the larger key commands, living as long as the objects they work on.
+    std::unique_ptr<MixerPresets> Presets;
+    std::unique_ptr<TempoMemoryCommands> TempoKeys;
+    std::unique_ptr<RhythmCommands> RhythmKeys;
+    std::unique_ptr<WaveExportCommand> WaveExport;
+    std::unique_ptr<MixerClockCommands> MixerClockKeys;
+    // What the commands tell the player, and the undo of the last store or reset.
+    std::unique_ptr<CommandFeedback> Feedback;
+    // Carries the rhythm into and out of the rhythm entry dialog.
+    std::string RhythmEntryText;
+
+private:
+    void CreateKeyCommands();
+    void Run(const KeyBinding& key, bool DoubleKey);
+
+    PlatformServices& services;
+    TempoMemoryState& values;
+    SessionView& view;
+    // The microphone's mute as the session found it, put back at the end.
+    bool micMutedAtStart = false;
+};
