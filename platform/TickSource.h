@@ -26,5 +26,4 @@ public:
         const int64_t scaled = frame * 10;
         return scaled >= 0 ? scaled / 441 : -((-scaled + 440) / 441);
     }
-    static double FramesOfMs(double ms) { return ms * FramesPerMs; }
 };
