@@ -127,19 +127,19 @@ int main(int argc, char** argv) {
 
     // The system, the terminal and the end of the session close the window as the close box does.
     // Nobody answers a message box from then on, and one would keep the process alive.
-    TerminationSignals endRequests([&window, &notices](int) {
+    TerminationSignals endRequests([&session, &notices](int) {
         notices.End();
-        window.RequestClose(FormMain::BySystem);
+        session.RequestClose(BySystem);
     });
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
-                     [&window, &session, &settings, &notices](QSessionManager&) {
+                     [&session, &settings, &notices](QSessionManager&) {
                          if (session.Clock) {
                              session.Clock->StoreProgress();
                          }
                          // The session may end the process before the writer's next turn.
                          settings.Flush();
                          notices.End();
-                         window.RequestClose(FormMain::BySessionEnd);
+                         session.RequestClose(BySessionEnd);
                      });
     QObject::connect(&application, &QGuiApplication::lastWindowClosed, &notices,
                      [&notices] { notices.End(); });

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <exception>
 #include <utility>
 
 namespace {
@@ -81,7 +83,8 @@ PracticeSession::PracticeSession(PlatformServices& platform, TempoMemoryState& p
                                  SessionView& sessionView, Surface& clockFace)
     : services(platform)
     , values(programValues)
-    , view(sessionView) {
+    , view(sessionView)
+    , taps(platform.Ticks) {
     Metron = std::make_unique<CMetronome>(services.Ticks, services.Sound);
     Clock = std::make_unique<CClock>(services.Ticks, services.Settings);
     Clock->Container(clockFace);
@@ -116,9 +119,8 @@ void PracticeSession::CreateKeyCommands() {
         *Metron, services.Settings, services.MessageDialogs, KeyState.SavedRhythm,
         KeyState.RecalledRhythm, RhythmEntryText,
         [this] { return view.ShowRhythmEntry(RhythmEntryText); }, Feedback.get());
-    WaveExport =
-        std::make_unique<WaveExportCommand>(*Metron, services.MessageDialogs, ExportBusy,
-                                            [this](bool on) { view.ShowExportNotice(on); });
+    WaveExport = std::make_unique<WaveExportCommand>(
+        *Metron, services.MessageDialogs, [this](bool on) { view.ShowExportNotice(on); });
     Metron->PendingEvents([this] { view.DeliverDuringExport(); });
 }
 
@@ -138,7 +140,7 @@ void PracticeSession::KeyDown(int32_t KeyCode, int32_t Shift) {
     }
     KeyState.LastKeyTime = now;
     if (const KeyBinding* key = KeyTable::Find(KeyCode, Shift, KeyState.PressCount)) {
-        view.RunCommand([&] { Run(*key, DoubleKey); });
+        RunCommand([&] { Guarded([&] { Run(*key, DoubleKey); }); });
     }
     // Also a key without a command ends a chain of quick repeats.
     KeyState.LastKey = KeyCode;
@@ -150,6 +152,120 @@ void PracticeSession::Run(const KeyBinding& key, bool DoubleKey) {
     if (row != Handlers.end()) {
         row->second(*this, key, DoubleKey);
     }
+}
+
+void PracticeSession::PressKey(int32_t KeyCode, int32_t Presses) {
+    if (!TakesCommands()) {
+        return;
+    }
+    // The entry's gesture starts afresh, whatever key came before it.
+    KeyState.LastKey = 0;
+    for (int32_t press = 0; press < Presses; ++press) {
+        KeyDown(KeyCode, 0);
+    }
+}
+
+void PracticeSession::Tap() {
+    if (!TakesCommands()) {
+        return;
+    }
+    if (const std::optional<int32_t> tempo = taps.Tap()) {
+        Command([&] { Metron->BPM(*tempo); });
+    }
+}
+
+void PracticeSession::Command(const std::function<void()>& command) {
+    if (TakesCommands()) {
+        RunCommand([&] { Guarded(command); });
+    }
+}
+
+class PracticeSession::CommandScope {
+public:
+    explicit CommandScope(PracticeSession& session)
+        : session(session) {
+        ++session.commandDepth;
+    }
+    ~CommandScope() {
+        if (--session.commandDepth > 0) {
+            return;
+        }
+        session.view.BeatChanged();
+        // A close inside a close would be lost, so it follows from the event loop.
+        if (session.pendingClose) {
+            session.view.Later([&closing = session] { closing.ClosePending(); });
+        }
+    }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+private:
+    PracticeSession& session;
+};
+
+void PracticeSession::RunCommand(const std::function<void()>& command) {
+    const CommandScope scope(*this);
+    command();
+}
+
+void PracticeSession::Guarded(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& error) {
+        // The run ends the way a close does, so the microphone's mute is put back and the practice
+        // time kept.
+        std::fprintf(stderr, "pulsara: %s; closing\n", error.what());
+        pendingClose.reset();
+        End();
+        view.Close(ByCode);
+    }
+}
+
+bool PracticeSession::Pulse() {
+    if (!Metron || commandDepth > 0) {
+        return false;
+    }
+    Guarded([this] { Metron->Pulse(); });
+    return true;
+}
+
+std::optional<int64_t> PracticeSession::NextWakeFrame() const {
+    if (!Metron || !Metron->Enable()) {
+        return std::nullopt;
+    }
+    return Metron->NextWakeFrame();
+}
+
+void PracticeSession::RequestClose(UnloadMode mode) {
+    view.DismissDialogs();
+    pendingClose = mode;
+    if (Metron && (mode == BySystem || mode == BySessionEnd)) {
+        Metron->CancelExport();
+    }
+    if (commandDepth == 0) {
+        ClosePending();
+    }
+}
+
+void PracticeSession::ClosePending() {
+    if (!pendingClose) {
+        return;
+    }
+    const UnloadMode mode = *pendingClose;
+    pendingClose.reset();
+    view.Close(mode);
+}
+
+bool PracticeSession::QueryUnload(UnloadMode mode) {
+    if (ExportBusy()) {
+        return false;
+    }
+    // A close from the system or the session cannot wait for an answer.
+    if (!view.CloseNoteBook(mode == ByCloseBox || mode == ByCode)) {
+        return false;
+    }
+    Running = false;
+    return true;
 }
 
 int32_t PracticeSession::TempoPlus(int32_t prT) {
@@ -175,6 +291,7 @@ void PracticeSession::End() {
     if (Ended()) {
         return;
     }
+    view.SessionEnding();
     Running = false;
     if (Volume) {
         Volume->MikrofonMute(micMutedAtStart);

@@ -11,19 +11,22 @@
 #include "RhythmCommands.h"
 #include "SessionView.h"
 #include "Surface.h"
+#include "TapTempo.h"
 #include "TempoMemoryCommands.h"
 #include "TempoMemoryState.h"
 #include "WaveExportCommand.h"
 #include "cVolume.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 // One run of practice without a window: the beat engine, the practice clock and the mixer object,
 // the key commands run from the key table with their quick-repeat counting, and the rules of
-// closing. Whatever only a window can do is asked of the SessionView.
+// closing and of a fault. Whatever only a window can do is asked of the SessionView.
 class PracticeSession {
 public:
     // Key repeat detection; it also carries the pendulum's swing counter.
@@ -54,14 +57,42 @@ public:
     // A key-down with its key code and modifier mask: counts quick repeats of one key and runs the
     // key's command. Nothing runs while an export does or after the end.
     void KeyDown(int32_t KeyCode, int32_t Shift);
+    // What a menu entry runs: the key pressed as often as its gesture asks, each press a quick
+    // repeat of the one before and the first a first press.
+    void PressKey(int32_t KeyCode, int32_t Presses);
+    // A tap on the tempo digits.
+    void Tap();
+    // Runs a command that is not a key's (a tap, a confirmed dialog, an undo), as a key's runs.
+    void Command(const std::function<void()>& command);
+    // Counts a command for as long as it runs. The beat waits meanwhile and goes on from whatever
+    // the command wrote to the engine; a close asked for meanwhile follows from the event loop.
+    void RunCommand(const std::function<void()>& command);
+    // Runs work; a fault that escapes it ends the session and closes the window, since nothing can
+    // be trusted to go on after a fault in the middle of a step.
+    void Guarded(const std::function<void()>& work);
+
     // Keys, menu entries and closing are turned away while this is false.
-    bool TakesCommands() const { return !ExportBusy && Metron != nullptr; }
+    bool TakesCommands() const { return !ExportBusy() && Metron != nullptr; }
+    // True only while a wave export runs; the engine holds the one mark of it.
+    bool ExportBusy() const { return Metron && Metron->Exporting(); }
     static int32_t TempoPlus(int32_t prT);
     // A tap recalls the mixer preset Name, a quick repeat stores the levels from before the tap.
     void SetMixer(bool DoubleKey, std::string_view Name);
 
-    // Whether a close may go ahead: an export holds the engine and the open file.
-    bool MayClose() const { return !ExportBusy; }
+    // The beat's turn: the engine lays ahead what falls due. False while a command runs, which
+    // lays it ahead itself when it returns.
+    bool Pulse();
+    // When the beat next needs a turn, in frames; nothing while it is off.
+    std::optional<int64_t> NextWakeFrame() const;
+
+    // Closes the window as the close box does, for the given reason. While a command runs the
+    // close waits until it has returned, and a modal dialog still open is dismissed first, so that
+    // no command finds its objects released under it. An end the user did not ask for cancels an
+    // export, however long it would take.
+    void RequestClose(UnloadMode mode);
+    // Whether a close for this reason may go ahead: never while an export holds the engine and the
+    // open file, nor while notes that cannot be saved are open and the player can be asked.
+    bool QueryUnload(UnloadMode mode);
     // Puts the microphone's mute back as found, stores the practice time, and releases the
     // commands, the engine, the clock and the mixer. Once; later calls do nothing.
     void End();
@@ -72,7 +103,6 @@ public:
     std::unique_ptr<CClock> Clock;
     std::unique_ptr<cVolume> Volume;
     bool Running = false;
-    bool ExportBusy = false;
     KeyStateRecord KeyState;
     // The mixer presets and the larger key commands, living as long as the objects they work on.
     std::unique_ptr<MixerPresets> Presets;
@@ -88,10 +118,15 @@ public:
 private:
     void CreateKeyCommands();
     void Run(const KeyBinding& key, bool DoubleKey);
+    void ClosePending();
+    class CommandScope;
 
     PlatformServices& services;
     TempoMemoryState& values;
     SessionView& view;
     // The microphone's mute as the session found it, put back at the end.
     bool micMutedAtStart = false;
+    TapTempo taps;
+    int commandDepth = 0;
+    std::optional<UnloadMode> pendingClose;
 };

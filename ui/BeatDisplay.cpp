@@ -2,6 +2,7 @@
 
 #include "MetronomePicture.h"
 #include "Rounding.h"
+#include "WindowFonts.h"
 
 #include <QPainter>
 #include <QScreen>
@@ -78,8 +79,22 @@ BeatDisplay::BeatDisplay(TickSource& ticks, const QColor& background, QWidget* p
     imMetronome.Picture = MetronomePicture();
     LineMetr.P1 = imMetronome.Geometry.topLeft() + MetronomePivot;
     PlacePendulum(LineMetr.P1 + LeftSwing);
+    SetUpLabels();
     frames.setTimerType(Qt::PreciseTimer);
     QObject::connect(&frames, &QTimer::timeout, this, [this] { DrawBall(); });
+}
+
+void BeatDisplay::SetUpLabels() {
+    using WindowFonts::Align;
+    using WindowFonts::FixedPitch;
+    WindowFonts::AddStandIns();
+    WindowFonts::SetUpLabel(lbInfo, {0, 120, 89, 17}, QString(), WindowFonts::SansSerif(12, true),
+                            Align::Centre, true);
+    // The marker and the strip share a fixed-pitch face, so that the columns line up.
+    WindowFonts::SetUpLabel(Label1, {8, 136, 89, 17}, QStringLiteral("       |"),
+                            FixedPitch(12, true), Align::Left, false);
+    WindowFonts::SetUpLabel(lbRhithm, {8, 152, 257, 17}, QString(), FixedPitch(12, false),
+                            Align::Left, false);
 }
 
 void BeatDisplay::StartSwing(int32_t length) {

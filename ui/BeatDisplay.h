@@ -80,6 +80,7 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    void SetUpLabels();
     void PlacePendulum(QPoint rodEnd);
     QRect PendulumBounds() const;
     // Repaints the part of the display that shows the given area of the window's layout.

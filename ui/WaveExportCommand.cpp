@@ -4,35 +4,27 @@
 
 namespace {
 
-// Clears the busy mark and hides the notice however the export ends, so that the window never stays
-// locked.
-class BusyMark {
+// Hides the notice however the export ends, so that the window never stays covered.
+class ExportNotice {
 public:
-    BusyMark(bool& busy, std::function<void(bool)>& showNotice)
-        : busy(busy)
-        , showNotice(showNotice) {
+    explicit ExportNotice(std::function<void(bool)>& showNotice)
+        : showNotice(showNotice) {
         showNotice(true);
-        busy = true;
     }
-    ~BusyMark() {
-        showNotice(false);
-        busy = false;
-    }
-    BusyMark(const BusyMark&) = delete;
-    BusyMark& operator=(const BusyMark&) = delete;
+    ~ExportNotice() { showNotice(false); }
+    ExportNotice(const ExportNotice&) = delete;
+    ExportNotice& operator=(const ExportNotice&) = delete;
 
 private:
-    bool& busy;
     std::function<void(bool)>& showNotice;
 };
 
 } // namespace
 
-WaveExportCommand::WaveExportCommand(CMetronome& Metron, Dialogs& dialogs, bool& ExportBusy,
+WaveExportCommand::WaveExportCommand(CMetronome& Metron, Dialogs& dialogs,
                                      std::function<void(bool)> showNotice)
     : Metron(Metron)
     , dialogs(dialogs)
-    , ExportBusy(ExportBusy)
     , showNotice(std::move(showNotice)) {}
 
 void WaveExportCommand::Run() {
@@ -43,7 +35,7 @@ void WaveExportCommand::Run() {
     }
     // The old file is not deleted first: the renderer replaces it only with a complete new one.
     const WaveOutcome outcome = [&] {
-        BusyMark busy(ExportBusy, showNotice);
+        const ExportNotice notice(showNotice);
         return Metron.ExportWave(fileName);
     }();
     // An export stopped because the program is asked to end says nothing: nobody is left to read

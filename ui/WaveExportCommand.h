@@ -6,14 +6,13 @@
 #include <functional>
 
 // F11: exports one pass of the rhythm in effect, at the tempo in effect, to a chosen WAV file.
-// While the export runs the window is marked busy (keys and closing are refused) and shows its
-// waiting notice; both end with the command on every path. A failed export is reported with the
-// file and the reason; the chosen path then still holds what it held before.
+// While the export runs the engine is busy with it (keys and closing are refused) and the window
+// shows its waiting notice, which ends with the command on every path. A failed export is reported
+// with the file and the reason; the chosen path then still holds what it held before.
 class WaveExportCommand {
 public:
     // showNotice(true) shows lbWave and an empty lbProgress; showNotice(false) hides both.
-    WaveExportCommand(CMetronome& Metron, Dialogs& dialogs, bool& ExportBusy,
-                      std::function<void(bool)> showNotice);
+    WaveExportCommand(CMetronome& Metron, Dialogs& dialogs, std::function<void(bool)> showNotice);
 
     void Run();
 
@@ -25,6 +24,5 @@ public:
 private:
     CMetronome& Metron;
     Dialogs& dialogs;
-    bool& ExportBusy;
     std::function<void(bool)> showNotice;
 };

@@ -46,16 +46,16 @@ TEST(JournalWindow, TwoStretchesPlayedShowInTheTableOfTheWindowOpenedFromTheMenu
     form.show();
 
     constexpr int32_t Space = 32;
-    form.PressKey(Space, 1);
+    form.Session->PressKey(Space, 1);
     ticks.now += 6000;
-    form.PressKey(Space, 1);
-    form.PressKey(90, 1); // Z
-    form.PressKey(Space, 1);
+    form.Session->PressKey(Space, 1);
+    form.Session->PressKey(90, 1); // Z
+    form.Session->PressKey(Space, 1);
     ticks.now += 7400;
-    form.PressKey(Space, 1);
-    form.PressKey(Space, 1); // too short to be kept
+    form.Session->PressKey(Space, 1);
+    form.Session->PressKey(Space, 1); // too short to be kept
     ticks.now += 3000;
-    form.PressKey(Space, 1);
+    form.Session->PressKey(Space, 1);
 
     QAction* entry = MenuEntry(form.Commands().Menu(), "Tools", "Practice journal");
     ASSERT_NE(entry, nullptr);

@@ -10,10 +10,14 @@
 #include "fakes/RecordingSoundOutput.h"
 #include "fakes/RecordingSurface.h"
 #include "fakes/ScriptedDialogs.h"
+#include "fakes/TempFolder.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -21,10 +25,12 @@ using K = VirtualKey;
 
 class RecordingView final : public SessionView {
 public:
-    void RunCommand(const std::function<void()>& command) override {
-        ++commands;
-        command();
-    }
+    void BeatChanged() override { ++commands; }
+    void Later(std::function<void()> work) override { later.push_back(std::move(work)); }
+    void Close(UnloadMode mode) override { asked += "close " + std::to_string(mode) + ";"; }
+    void DismissDialogs() override { asked += "dismiss;"; }
+    void SessionEnding() override { asked += "ending;"; }
+    bool CloseNoteBook(bool canWait) override { return !canWait || !notesUnsaved; }
     void ShowHelp() override { asked += "help;"; }
     void ShowNoteBook() override { asked += "notebook;"; }
     void ToggleDisplayMode() override { asked += "display;"; }
@@ -36,11 +42,32 @@ public:
         return !entryAnswer.empty();
     }
     void ShowExportNotice(bool visible) override { asked += visible ? "export;" : "done;"; }
-    void DeliverDuringExport() override {}
+    void DeliverDuringExport() override {
+        if (duringExport) {
+            duringExport();
+        }
+    }
 
     std::string asked;
     int commands = 0;
     std::string entryAnswer;
+    bool notesUnsaved = false;
+    std::function<void()> duringExport;
+    std::vector<std::function<void()>> later;
+};
+
+// A sound output that fails on its request number failAt.
+class FailingSound final : public SoundOutput {
+public:
+    void PlaySample(std::string_view, int64_t) override {
+        if (++requests == failAt) {
+            throw std::runtime_error("the sound device went away");
+        }
+    }
+    void Withdraw(int64_t) override {}
+    int64_t EarliestFrame(int64_t now) const override { return now; }
+    int failAt = 3;
+    int requests = 0;
 };
 
 class PracticeSessionTest : public ::testing::Test {
@@ -145,10 +172,64 @@ TEST_F(PracticeSessionTest, AsksTheWindowForWhatOnlyAWindowShowsAndRunsNothingDu
                           "display;display;display;list;");
     EXPECT_EQ(session->Metron->Track().Rhithm(), "8 x'x'x'x'  ");
     EXPECT_EQ(view.commands, 8);
-    session->ExportBusy = true;
+}
+
+// During an export keys are turned away and a close is refused; a close asked for meanwhile
+// follows once the command has returned. An end the player did not ask for stops the export.
+TEST_F(PracticeSessionTest, ACloseWaitsForTheCommandInProgressAndAnExport) {
+    const TempFolder folder;
+    session->Metron->SampleFolder(folder.path);
+    session->Metron->Track().Rhithm("8 xx xx");
+    for (const UnloadMode mode : {ByCloseBox, BySystem}) {
+        SCOPED_TRACE(mode);
+        const std::filesystem::path take = folder / ("take" + std::to_string(mode) + ".wav");
+        dialogs.answers.push_back(take.string());
+        view.asked.clear();
+        view.later.clear();
+        bool mayClose = true;
+        view.duringExport = [&] {
+            Key(K::Space);
+            mayClose = mayClose && session->QueryUnload(ByCloseBox);
+            session->RequestClose(mode);
+        };
+        Key(K::F11);
+        view.duringExport = nullptr;
+        EXPECT_FALSE(mayClose);
+        EXPECT_FALSE(session->Metron->Enable()) << "a key ran during the export";
+        EXPECT_EQ(std::filesystem::exists(take), mode == ByCloseBox);
+        EXPECT_EQ(view.asked.find("close"), std::string::npos);
+        ASSERT_EQ(view.later.size(), 1u);
+        view.later.front()();
+        EXPECT_NE(view.asked.find("close " + std::to_string(mode)), std::string::npos)
+            << view.asked;
+    }
+    // Notes that cannot be saved keep the window open only when the player can be asked.
+    view.notesUnsaved = true;
+    EXPECT_FALSE(session->QueryUnload(ByCloseBox));
+    EXPECT_TRUE(session->Running);
+    EXPECT_TRUE(session->QueryUnload(BySystem));
+    EXPECT_FALSE(session->Running);
+}
+
+// Nothing can be trusted after a fault in the middle of a step: the session ends as a close does,
+// the microphone put back and the practice time stored, and the window is closed.
+TEST_F(PracticeSessionTest, AFaultInTheEngineEndsTheSessionAsACloseWould) {
+    FailingSound failing;
+    PlatformServices failingServices{ticks, failing, settings, mixer, dialogs};
+    session.reset();
+    session = std::make_unique<PracticeSession>(failingServices, values, view, face);
+    session->Start(events);
+    view.asked.clear();
     Key(K::Space);
-    EXPECT_EQ(view.commands, 8);
-    EXPECT_FALSE(session->Metron->Enable());
+    for (int turn = 0; turn < 100 && !session->Ended(); ++turn) {
+        ticks.now += 100;
+        session->Pulse();
+    }
+    EXPECT_EQ(failing.requests, 3);
+    EXPECT_TRUE(session->Ended());
+    EXPECT_EQ(view.asked, "ending;close 1;");
+    EXPECT_EQ(Muted(), 1);
+    EXPECT_EQ(settings.Stored("Time", "TotalTime"), "1");
 }
 
 } // namespace

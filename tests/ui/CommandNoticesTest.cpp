@@ -239,7 +239,7 @@ TEST_F(CommandNoticesTest, SetTempoKeepsTheBeatRunning) {
     EXPECT_TRUE(beatBehindTheDialog);
     EXPECT_TRUE(form->Session->Metron->Enable());
     EXPECT_EQ(form->Session->Metron->BPM(), 150);
-    EXPECT_EQ(form->lbBPM.text(), "150");
+    EXPECT_EQ(form->Labels.lbBPM.text(), "150");
     EXPECT_TRUE(NextBeat());
 }
 

@@ -149,15 +149,16 @@ TEST_F(KeyMapTest, ClickingTheDigitsTapsTheTempo) {
     };
     for (const auto& [gaps, tempo] : rows) {
         SetUp();
-        const QPointF digits = QRectF(form->lbBPM.rect()).center();
+        const QPointF digits = QRectF(form->Labels.lbBPM.rect()).center();
         for (std::size_t tap = 0; tap <= gaps.size(); ++tap) {
             ticks.now += tap == 0 ? 0 : gaps[tap - 1];
             // A quick second click comes as a double click.
-            QMouseEvent click(QEvent::MouseButtonDblClick, digits, form->lbBPM.mapToGlobal(digits),
-                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(&form->lbBPM, &click);
+            QMouseEvent click(QEvent::MouseButtonDblClick, digits,
+                              form->Labels.lbBPM.mapToGlobal(digits), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&form->Labels.lbBPM, &click);
         }
-        EXPECT_EQ(form->lbBPM.text(), QString::number(tempo)) << gaps.size();
+        EXPECT_EQ(form->Labels.lbBPM.text(), QString::number(tempo)) << gaps.size();
     }
 }
 
@@ -178,7 +179,7 @@ TEST_F(KeyMapTest, ClosingWithNotesThatCannotBeSaved) {
         form->NoteBook()->KeepFolders({folder / "config"});
         form->NoteBook()->tx.setPlainText("precious");
         if (bySystem) {
-            form->RequestClose(FormMain::BySystem);
+            form->Session->RequestClose(BySystem);
         } else {
             EXPECT_FALSE(form->close());
         }
