@@ -73,6 +73,13 @@ TEST_F(MainLoopTest, TheDigitsShowTheTempoOfTheStepHeardAndAStopKeepsThem) {
     const int shown = form->Labels.lbBPM.text().toInt();
     EXPECT_GT(shown, 144 + 5);
     EXPECT_EQ(shown, form->Session->Metron->BPM());
+    // The swing lasts as long as the step the engine laid, not as the whole-number digits say.
+    for (int beat = 0; beat < 8; ++beat) {
+        const int64_t start = form->Display.SwingStartTick;
+        const int32_t length = form->Display.SwingLength;
+        ASSERT_TRUE(NextBeat());
+        EXPECT_NEAR(form->Display.SwingStartTick - start, length, 1) << beat;
+    }
     form->Session->Metron->DisableAccelerando();
     EXPECT_TRUE(form->Labels.lbAcel.isHidden());
 }
