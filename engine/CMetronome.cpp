@@ -208,10 +208,13 @@ int CMetronome::RunStep(Course& course, double at, bool raise) {
     const bool sounding = sample >= 0 && !(pause && course.inSilence);
     if (RhythmSounds::IsMainBeat(symbol)) {
         double dlit = BeatSpan(course.track);
+        // The tempo moves on before the click is told, so that a swing measured by it lasts as
+        // long as the step laid after it.
+        const bool accelerated = StepAccelerando(course, at);
         if (raise) {
             events->Click(dlit);
         }
-        if (StepAccelerando(course, at) && raise) {
+        if (accelerated && raise) {
             events->BpmChange();
         }
     } else if (sample >= 0) {
