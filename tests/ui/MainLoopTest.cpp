@@ -74,6 +74,9 @@ TEST_F(MainLoopTest, TheDigitsShowTheTempoOfTheStepHeardAndAStopKeepsThem) {
     EXPECT_GT(shown, 144 + 5);
     EXPECT_EQ(shown, form->Session->Metron->BPM());
     // The swing lasts as long as the step the engine laid, not as the whole-number digits say.
+    form->Session->Metron->BPM(100);
+    form->Session->Metron->AccelerandoBegin(6.0);
+    ASSERT_TRUE(NextBeat());
     for (int beat = 0; beat < 8; ++beat) {
         const int64_t start = form->Display.SwingStartTick;
         const int32_t length = form->Display.SwingLength;
