@@ -141,7 +141,7 @@ int32_t CWave::CountSteps(int32_t tempo) {
 void CWave::LoadSamples() {
     for (std::size_t i = 0; i < RhythmSounds::Files.size(); ++i) {
         samples[i] =
-            WaveSample(sampleFolder / RhythmSounds::Files[i], RhythmSounds::ExportWords[i]);
+            WaveSample(sampleFolder / RhythmSounds::Files[i], RhythmSounds::ExportSamples[i]);
     }
 }
 
