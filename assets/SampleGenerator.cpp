@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
     const std::array<Maker, RhythmSounds::Files.size()> makers{Boom, Boomi, BassDrum, Snare};
     for (std::size_t i = 0; i < makers.size(); ++i) {
         const auto path = folder / RhythmSounds::Files[i];
-        const auto words = static_cast<std::size_t>(RhythmSounds::ExportWords[i]) + 1;
+        const auto words = static_cast<std::size_t>(RhythmSounds::ExportSamples[i]) + 1;
         if (!SampleFile::Write(path, makers[i](words))) {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             return 1;

@@ -78,7 +78,7 @@ void SamplePlayer::Forget(int64_t frame) {
 }
 
 int64_t SamplePlayer::Length(const Laid& laid) const {
-    return static_cast<int64_t>(bank.Words(laid.sample).size());
+    return static_cast<int64_t>(bank.Samples(laid.sample).size());
 }
 
 void SamplePlayer::Render(int64_t from, std::span<int16_t> out, int32_t channels) const {
@@ -113,15 +113,15 @@ void SamplePlayer::Render(int64_t from, std::span<int16_t> out, int32_t channels
 int32_t SamplePlayer::Value(std::size_t index, int64_t frame) const {
     const Laid& voice = schedule[index];
     const int64_t into = frame - voice.frame;
-    const std::span<const int16_t> words = bank.Words(voice.sample);
+    const std::span<const int16_t> samples = bank.Samples(voice.sample);
     int32_t value =
-        into < static_cast<int64_t>(words.size()) ? words[static_cast<std::size_t>(into)] : 0;
+        into < static_cast<int64_t>(samples.size()) ? samples[static_cast<std::size_t>(into)] : 0;
     if (index > 0 && into < FadeFrames) {
         const Laid& cut = schedule[index - 1];
         const int64_t cutInto = frame - cut.frame;
-        const std::span<const int16_t> cutWords = bank.Words(cut.sample);
-        if (cutInto < static_cast<int64_t>(cutWords.size())) {
-            value += cutWords[static_cast<std::size_t>(cutInto)] *
+        const std::span<const int16_t> cutSamples = bank.Samples(cut.sample);
+        if (cutInto < static_cast<int64_t>(cutSamples.size())) {
+            value += cutSamples[static_cast<std::size_t>(cutInto)] *
                      static_cast<int32_t>(FadeFrames - into) / FadeFrames;
         }
     }

@@ -12,9 +12,9 @@ public:
     // The sample files, in the order the bank loads them and the export opens them.
     static constexpr std::array<std::string_view, 4> Files{"boom.wav", "boomi.wav", "bassdrum.wav",
                                                            "snare.wav"};
-    // The most words of each file that the wave export copies for one sound; the sample files
-    // hold one word more.
-    static constexpr std::array<int32_t, Files.size()> ExportWords{6161, 820, 26304, 27214};
+    // The most samples of each file that the wave export copies for one sound; the sample files
+    // hold one sample more.
+    static constexpr std::array<int32_t, Files.size()> ExportSamples{6161, 820, 26304, 27214};
 
     // The index into Files of the symbol's sample, or -1 for a rest and for a step with no symbol.
     // "x" and "X" play the same sample at the same level.

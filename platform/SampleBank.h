@@ -8,8 +8,8 @@
 #include <vector>
 
 // The samples that the sound output can play, each under its bare file name. Loaded once, before
-// playback starts, and never changed afterwards, so the audio thread reads the words without a
-// lock. A file that could not be read stays in the bank without words: its name plays nothing.
+// playback starts, and never changed afterwards, so the audio thread reads the samples without a
+// lock. A file that could not be read stays in the bank without samples: its name plays nothing.
 class SampleBank {
 public:
     struct Sample {
@@ -39,9 +39,9 @@ public:
     static SampleBank Load(const std::filesystem::path& folder,
                            std::span<const std::string_view> names);
 
-    // The index of a sample that has words, or -1.
+    // The index of the named sample if it has anything to play, or -1.
     int32_t Find(std::string_view name) const;
-    std::span<const int16_t> Words(int32_t index) const {
+    std::span<const int16_t> Samples(int32_t index) const {
         return samples[static_cast<std::size_t>(index)].words;
     }
     std::size_t Size() const { return samples.size(); }

@@ -1,6 +1,7 @@
 #include "CTrackList.h"
 
 #include "RhythmFile.h"
+#include "RhythmReader.h"
 #include "RhythmSounds.h"
 
 #include <algorithm>
@@ -10,22 +11,18 @@
 
 namespace {
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using Kind = RhythmReader::Kind;
 
-bool IsDigit(const std::string& c) {
-    return c.size() == 1 && IsDigit(c[0]);
-}
-
-// The symbols that make a body worth playing: a rest alone does not.
-bool IsSoundSymbol(const std::string& c) {
-    return RhythmSounds::SampleIndex(c) >= 0;
-}
-
-// The symbols that end a step: the sound symbols and the rest.
-bool IsStepSymbol(char c) {
-    return c == 'x' || c == 'X' || c == '\'' || c == '.' || c == '#' || c == '^';
+// Where the first symbol that makes a body worth playing stands (a rest alone does not), or npos.
+std::size_t FirstSound(std::string_view body) {
+    for (RhythmReader reader(body); !reader.AtEnd();) {
+        const std::size_t here = reader.Index();
+        const RhythmReader::Token token = reader.Next();
+        if (token.kind == Kind::Step && RhythmSounds::SampleIndex({&token.symbol, 1}) >= 0) {
+            return here;
+        }
+    }
+    return std::string_view::npos;
 }
 
 } // namespace
@@ -104,12 +101,15 @@ void CTrackList::CheckRhithm(std::string_view text) {
             checkProblem = EmptyBodyProblem();
         } else if (!Balanced(start, end)) {
             checkProblem = UnbalancedProblem(start, end);
-        } else if (!SoundBeforeLast(start, end)) {
-            checkProblem = NoSoundProblem(start, end);
         } else {
-            const auto first = static_cast<std::size_t>(start - 1);
-            const auto length = static_cast<std::size_t>(end - start + 1);
-            checkProblem = CursorCanPlay(std::string_view(checkText).substr(first, length), start);
+            const std::string_view body = std::string_view(checkText).substr(
+                static_cast<std::size_t>(start - 1), static_cast<std::size_t>(end - start + 1));
+            // The end of the body is tested after each read, so the symbol that makes a body valid
+            // must stand before its last character.
+            const std::size_t sound = FirstSound(body);
+            checkProblem = sound == std::string_view::npos || sound + 1 == body.size()
+                               ? NoSoundProblem(body, sound)
+                               : CursorCanPlay(body, start);
         }
     }
     const bool valid = checkProblem.empty();
@@ -157,29 +157,6 @@ bool CTrackList::Balanced(int32_t start, int32_t end) const {
     return sum == 0;
 }
 
-// The test for the end of the body follows each read, so the symbol that makes a body valid must
-// stand before its last character.
-bool CTrackList::SoundBeforeLast(int32_t start, int32_t end) {
-    checkPos = start;
-    for (;;) {
-        checkChar = ReadCheckChar(1);
-        if (checkChar == "/") {
-            do {
-                checkChar = ReadCheckChar(1);
-                if (checkPos > end) {
-                    return false;
-                }
-            } while (checkChar != "/");
-        }
-        if (checkPos > end) {
-            return false;
-        }
-        if (IsSoundSymbol(checkChar)) {
-            return true;
-        }
-    }
-}
-
 std::string CTrackList::EmptyBodyProblem() const {
     if (checkText.find_first_not_of(' ') == std::string::npos) {
         return "Empty body: the text holds nothing to play.";
@@ -200,130 +177,83 @@ std::string CTrackList::UnbalancedProblem(int32_t start, int32_t end) const {
            " \")\".";
 }
 
-// SoundBeforeLast failed: the body holds only blanks, or its only sound stands at its very end, or
+// The body holds only blanks, or its only sound, the first at sound, stands at its very end, or
 // it has none.
-std::string CTrackList::NoSoundProblem(int32_t start, int32_t end) {
-    const auto first = static_cast<std::size_t>(start - 1);
-    const std::string_view body = std::string_view(checkText).substr(
-        std::min(first, checkText.size()), static_cast<std::size_t>(end - start + 1));
+std::string CTrackList::NoSoundProblem(std::string_view body, std::size_t sound) const {
     if (body.find_first_not_of(' ') == std::string_view::npos) {
         return EmptyBodyProblem();
     }
-    checkPos = start;
-    while (checkPos <= end) {
-        checkChar = ReadCheckChar(1);
-        if (checkChar == "/") {
-            do {
-                checkChar = ReadCheckChar(1);
-            } while (checkChar != "/" && checkPos <= end);
-        } else if (IsSoundSymbol(checkChar)) {
-            return "No sound before the last character: a blank after the last sound mends it.";
-        }
+    if (sound != std::string_view::npos) {
+        return "No sound before the last character: a blank after the last sound mends it.";
     }
     return "No sound before the last character: the body holds no x, X, #, ' or ^ outside a "
            "caption.";
 }
 
-// Reads the body the way StepForward tokenises it and refuses what the cursor cannot play: a ")"
-// with no open group, a ninth open group, a group still open where the body restarts (each pass
-// would open one more), and a group without a sound symbol or rest, whose repeats would read for
-// ever without reaching a step. Together with the sound symbol the check has found, this bounds
-// every step to less than two runs over the body.
+// Reads the body as StepForward does and refuses what the cursor cannot play: a ")" with no open
+// group, a ninth open group, a group still open where the body restarts (each pass would open one
+// more), and a group without a sound symbol or rest, whose repeats would read for ever without
+// reaching a step. Together with the sound symbol the check has found, this bounds every step to
+// less than two runs over the body.
 std::string CTrackList::CursorCanPlay(std::string_view body, int32_t start) {
     std::array<bool, MaxGroupDepth + 1> holdsStep{};
     std::array<std::size_t, MaxGroupDepth + 1> opensAt{};
-    int depth = 0;
-    std::size_t i = 0;
-    const auto skipDigits = [&](int most) {
-        for (; most > 0 && i < body.size() && IsDigit(body[i]); --most) {
-            ++i;
-        }
-    };
+    std::size_t depth = 0;
     // The character of the body at index, counted from 1 in the whole text.
     const auto at = [start](std::size_t index) {
         return " at character " + std::to_string(static_cast<std::size_t>(start) + index);
     };
-    while (i < body.size()) {
-        const char c = body[i++];
-        if (c == '(') {
+    for (RhythmReader reader(body); !reader.AtEnd();) {
+        const std::size_t here = reader.Index();
+        const Kind kind = reader.Next().kind;
+        if (kind == Kind::Open) {
             if (depth == MaxGroupDepth) {
-                return "Groups nested too deep: the \"(\"" + at(i - 1) + " opens a ninth one.";
+                return "Groups nested too deep: the \"(\"" + at(here) + " opens a ninth one.";
             }
-            holdsStep[static_cast<std::size_t>(++depth)] = false;
-            opensAt[static_cast<std::size_t>(depth)] = i - 1;
-        } else if (c == ')') {
+            holdsStep[++depth] = false;
+            opensAt[depth] = here;
+        } else if (kind == Kind::Close) {
             if (depth == 0) {
-                return "Unbalanced groups: the \")\"" + at(i - 1) + " closes no group.";
+                return "Unbalanced groups: the \")\"" + at(here) + " closes no group.";
             }
-            if (!holdsStep[static_cast<std::size_t>(depth)]) {
-                return "A group with no step: the group" +
-                       at(opensAt[static_cast<std::size_t>(depth)]) +
+            if (!holdsStep[depth]) {
+                return "A group with no step: the group" + at(opensAt[depth]) +
                        " holds no x, X, #, ', ^ or \".\".";
             }
-            skipDigits(3);
-            holdsStep[static_cast<std::size_t>(--depth)] = true;
-        } else if (c >= '1' && c <= '9') {
-            skipDigits(1);
-        } else if (c == '+' || c == '-') {
-            skipDigits(3);
-        } else if (c == '/') {
-            while (i < body.size() && body[i++] != '/') {
-            }
-        } else if (IsStepSymbol(c)) {
-            holdsStep[static_cast<std::size_t>(depth)] = true;
+            holdsStep[--depth] = true;
+        } else if (kind == Kind::Step) {
+            holdsStep[depth] = true;
         }
     }
     if (depth != 0) {
-        return "Unbalanced groups: the \"(\"" + at(opensAt[static_cast<std::size_t>(depth)]) +
-               " is not closed.";
+        return "Unbalanced groups: the \"(\"" + at(opensAt[depth]) + " is not closed.";
     }
     return {};
 }
 
-// Tokenises the body as CursorCanPlay does; a group's steps count once per pass it is played.
+// A group's steps count once per pass it is played.
 int64_t CTrackList::StepsPerPass() const {
     if (!HasBody()) {
         return 0;
     }
-    const std::string_view body = std::string_view(rhithm).substr(
-        static_cast<std::size_t>(bodyStart - 1), static_cast<std::size_t>(bodyEnd - bodyStart + 1));
     const auto add = [](int64_t a, int64_t b) { return std::min(MostSteps, a + b); };
     std::array<int64_t, MaxGroupDepth + 1> steps{};
-    int depth = 0;
-    std::size_t i = 0;
-    const auto readNumber = [&](int most) {
-        int32_t value = -1;
-        for (; most > 0 && i < body.size() && IsDigit(body[i]); --most) {
-            value = std::max(value, 0) * 10 + (body[i++] - '0');
-        }
-        return value;
-    };
-    while (i < body.size()) {
-        const char c = body[i++];
-        if (c == '(' && depth < MaxGroupDepth) {
-            steps[static_cast<std::size_t>(++depth)] = 0;
-        } else if (c == ')') {
-            const int32_t count = readNumber(3);
-            if (depth == 0) {
-                continue;
-            }
-            const int64_t group = steps[static_cast<std::size_t>(depth--)];
+    std::size_t depth = 0;
+    for (RhythmReader reader(Body()); !reader.AtEnd();) {
+        const RhythmReader::Token token = reader.Next();
+        if (token.kind == Kind::Open && depth < MaxGroupDepth) {
+            steps[++depth] = 0;
+        } else if (token.kind == Kind::Close && depth > 0) {
+            const int64_t group = steps[depth--];
+            const int32_t count = token.number;
             const int64_t passes = count == -1                 ? 2
                                    : count == 0 && !noInfinite ? MostSteps
                                                                : std::max(count, 1);
             const int64_t played =
                 group != 0 && passes > MostSteps / group ? MostSteps : group * passes;
-            steps[static_cast<std::size_t>(depth)] =
-                add(steps[static_cast<std::size_t>(depth)], played);
-        } else if (c >= '1' && c <= '9') {
-            readNumber(1);
-        } else if (c == '+' || c == '-') {
-            readNumber(3);
-        } else if (c == '/') {
-            while (i < body.size() && body[i++] != '/') {
-            }
-        } else if (IsStepSymbol(c)) {
-            steps[static_cast<std::size_t>(depth)] = add(steps[static_cast<std::size_t>(depth)], 1);
+            steps[depth] = add(steps[depth], played);
+        } else if (token.kind == Kind::Step) {
+            steps[depth] = add(steps[depth], 1);
         }
     }
     return steps[0];
@@ -336,52 +266,17 @@ bool CTrackList::HasBody() const {
            static_cast<std::size_t>(bodyEnd) <= rhithm.size();
 }
 
+std::string_view CTrackList::Body() const {
+    return std::string_view(rhithm).substr(static_cast<std::size_t>(bodyStart - 1),
+                                           static_cast<std::size_t>(bodyEnd - bodyStart + 1));
+}
+
 void CTrackList::RestartBody() {
     curPos = bodyStart;
     curDuration = 4;
     curInfo.clear();
     wrapped = true;
     endReach = true;
-}
-
-std::string CTrackList::ReadChar(int32_t n) {
-    if (!HasBody() || n < 1) {
-        return {};
-    }
-    if (curPos < bodyStart || curPos > bodyEnd) {
-        // Only a bookmark from another text or a written CurPos puts the position outside the
-        // body; nothing outside it is ever played, so reading resumes at the body start.
-        RestartBody();
-    }
-    std::string taken =
-        rhithm.substr(static_cast<std::size_t>(curPos - 1), static_cast<std::size_t>(n));
-    if (curPos > bodyEnd - n) {
-        RestartBody();
-    } else {
-        curPos += n;
-        wrapped = false;
-    }
-    return taken;
-}
-
-void CTrackList::StepBack(int32_t n) {
-    curPos -= n;
-}
-
-int32_t CTrackList::ReadNumber() {
-    int32_t value = -1;
-    for (int digits = 0; digits < 3; ++digits) {
-        if (wrapped) {
-            return value;
-        }
-        const std::string c = ReadChar(1);
-        if (!IsDigit(c)) {
-            StepBack(1);
-            return value;
-        }
-        value = std::max(value, 0) * 10 + (c[0] - '0');
-    }
-    return value;
 }
 
 void CTrackList::StepForward() {
@@ -391,31 +286,53 @@ void CTrackList::StepForward() {
     if (!HasBody()) {
         return;
     }
+    if (curPos < bodyStart || curPos > bodyEnd) {
+        // Only a bookmark from another text or a written CurPos puts the position outside the
+        // body; nothing outside it is ever played, so reading resumes at the body start.
+        RestartBody();
+    }
     // An accepted text reaches a sound symbol or a rest within two runs over the body; the bound
-    // only keeps a foreign bookmark or a written position from reading for ever. A step cut off
-    // by it reports no symbol, which the engine treats like a rest.
+    // on the items read only keeps a foreign bookmark or a written position from reading for ever.
+    // A step cut off by it reports no symbol, which the engine treats like a rest.
     const int64_t maxReads = 4 * (int64_t{bodyEnd} - bodyStart + 1) + 16;
+    RhythmReader reader(Body());
     for (int64_t reads = 0; reads < maxReads && curSound.empty(); ++reads) {
-        const std::string c = ReadChar(1);
-        if (!c.empty()) {
-            Interpret(c[0]);
+        reader.MoveTo(static_cast<std::size_t>(curPos - bodyStart));
+        const RhythmReader::Token token = reader.Next();
+        curPos = bodyStart + static_cast<int32_t>(reader.Index());
+        wrapped = false;
+        if (reader.AtEnd()) {
+            RestartBody();
         }
+        Interpret(token);
     }
 }
 
-void CTrackList::Interpret(char c) {
-    if (c == '(') {
+void CTrackList::Interpret(const RhythmReader::Token& token) {
+    switch (token.kind) {
+    case Kind::Open:
         OpenGroup();
-    } else if (c == ')') {
-        CloseGroup();
-    } else if (c >= '1' && c <= '9') {
-        ReadDuration(c);
-    } else if (c == '+' || c == '-') {
-        ReadTempoStep(c);
-    } else if (c == '/') {
-        ReadInfo();
-    } else if (IsStepSymbol(c)) {
-        curSound.assign(1, c);
+        break;
+    case Kind::Close:
+        CloseGroup(token.number == -1 ? 2 : token.number);
+        break;
+    case Kind::Duration:
+        curDuration = token.number;
+        break;
+    case Kind::TempoStep:
+        if (token.number != -1) {
+            const int32_t amount = token.symbol == '-' ? -token.number : token.number;
+            tempoChange = static_cast<double>(100 + amount) / 100.0;
+        }
+        break;
+    case Kind::Caption:
+        ReadInfo(token.text);
+        break;
+    case Kind::Step:
+        curSound.assign(1, token.symbol);
+        break;
+    case Kind::Other:
+        break;
     }
 }
 
@@ -429,11 +346,7 @@ void CTrackList::OpenGroup() {
     groupPass[level] = 1;
 }
 
-void CTrackList::CloseGroup() {
-    int32_t count = ReadNumber();
-    if (count == -1) {
-        count = 2;
-    }
+void CTrackList::CloseGroup(int32_t count) {
     if (groupDepth < 1 || groupDepth > MaxGroupDepth) {
         return; // the check refuses a ")" that closes nothing
     }
@@ -450,41 +363,12 @@ void CTrackList::CloseGroup() {
     }
 }
 
-void CTrackList::ReadDuration(char first) {
-    if (wrapped) {
-        return;
-    }
-    const std::string second = ReadChar(1);
-    if (wrapped) {
-        return;
-    }
-    if (IsDigit(second)) {
-        curDuration = (first - '0') * 10 + (second[0] - '0');
-    } else {
-        curDuration = first - '0';
-        StepBack(1);
-    }
-}
-
-void CTrackList::ReadTempoStep(char sign) {
-    int32_t amount = ReadNumber();
-    if (amount == -1) {
-        return;
-    }
-    if (sign == '-') {
-        amount = -amount;
-    }
-    tempoChange = static_cast<double>(100 + amount) / 100.0;
-}
-
 // An information text that is never closed stops where the body restarts, so it cannot read for
-// ever; it then stays the current information into the first step of the next pass.
-void CTrackList::ReadInfo() {
-    std::string text = "/";
-    std::string c;
-    do {
-        c = ReadChar(1);
-        text += c;
-    } while (c != "/" && curPos != bodyStart);
-    curInfo = text.size() >= 2 ? text.substr(1, text.size() - 2) : std::string();
+// ever; it then stays the current information into the first step of the next pass. Its last
+// character, read as the body restarted, is dropped as a closing "/" would be.
+void CTrackList::ReadInfo(std::string_view text) {
+    if (wrapped && !text.empty()) {
+        text.remove_suffix(1);
+    }
+    curInfo.assign(text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RhythmFile.h"
+#include "RhythmReader.h"
 
 #include <array>
 #include <cstddef>
@@ -9,7 +10,7 @@
 #include <string_view>
 
 // The rhythm cursor: holds one rhythm text and walks it one step at a time, interpreting the
-// notation character by character on every step. Positions are 1-based character positions in
+// notation item by item on every step. Positions are 1-based character positions in
 // Rhithm(). A property has a read and a write operation of one name.
 class CTrackList {
 public:
@@ -67,24 +68,19 @@ private:
     std::string ReadCheckChar(int32_t n);
     bool FindBody(int32_t& start, int32_t& end);
     bool Balanced(int32_t start, int32_t end) const;
-    bool SoundBeforeLast(int32_t start, int32_t end);
     // Empty when the cursor can play the body, which begins at character start; else the problem.
     static std::string CursorCanPlay(std::string_view body, int32_t start);
     std::string EmptyBodyProblem() const;
     std::string UnbalancedProblem(int32_t start, int32_t end) const;
-    std::string NoSoundProblem(int32_t start, int32_t end);
+    std::string NoSoundProblem(std::string_view body, std::size_t sound) const;
 
-    std::string ReadChar(int32_t n);
-    void StepBack(int32_t n);
-    int32_t ReadNumber();
-    void RestartBody();
     bool HasBody() const;
-    void Interpret(char c);
+    std::string_view Body() const;
+    void RestartBody();
+    void Interpret(const RhythmReader::Token& token);
     void OpenGroup();
-    void CloseGroup();
-    void ReadDuration(char first);
-    void ReadTempoStep(char sign);
-    void ReadInfo();
+    void CloseGroup(int32_t count);
+    void ReadInfo(std::string_view text);
 
     std::string checkChar;
     int32_t checkPos = 0;
@@ -96,6 +92,7 @@ private:
     int32_t groupDepth = 0;
     int32_t bodyStart = 0;
     int32_t bodyEnd = 0;
+    // The last item read ran to the end of the body, which restarted it.
     bool wrapped = false;
     int32_t lastCheck = 0;
     std::string checkProblem;

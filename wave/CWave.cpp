@@ -8,6 +8,7 @@
 #include "WaveOutputFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <new>
 #include <string_view>
@@ -31,6 +32,17 @@ void CheckFits(double samples) {
     }
 }
 
+// Tells a full disk from every other failure to write, since the user's remedy differs.
+WaveOutcome WriteFailure(const FileReplacement::Failure& failure, const std::string& file) {
+    const int error = failure.Error();
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG) {
+        return WaveOutcome::Failure(WaveError::NoRoom, file,
+                                    "there is no room for it (" + std::string(failure.what()) +
+                                        ")");
+    }
+    return WaveOutcome::Failure(WaveError::CannotWrite, file, failure.what());
+}
+
 void CheckTempo(int32_t tempo) {
     if (tempo == 0) {
         throw WaveFailure(WaveError::NoTempo, "the tempo is 0");
@@ -51,6 +63,8 @@ WaveOutcome CWave::MakeFile(const std::string& WavFile, const int32_t& Tempo) {
         Render(WavFile, Tempo);
     } catch (const WaveFailure& failure) {
         return WaveOutcome::Failure(failure.Error(), WavFile, failure.what());
+    } catch (const FileReplacement::Failure& failure) {
+        return WriteFailure(failure, WavFile);
     } catch (const std::bad_alloc&) {
         return WaveOutcome::Failure(WaveError::NoRoom, WavFile, "there is not enough memory");
     }
@@ -127,7 +141,7 @@ int32_t CWave::CountSteps(int32_t tempo) {
 void CWave::LoadSamples() {
     for (std::size_t i = 0; i < RhythmSounds::Files.size(); ++i) {
         samples[i] =
-            WaveSample(sampleFolder / RhythmSounds::Files[i], RhythmSounds::ExportWords[i]);
+            WaveSample(sampleFolder / RhythmSounds::Files[i], RhythmSounds::ExportSamples[i]);
     }
 }
 
