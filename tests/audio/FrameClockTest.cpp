@@ -2,6 +2,7 @@
 #include "FrameClock.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -10,11 +11,7 @@ using namespace std::chrono_literals;
 
 // Each step lets the steady clock run, then (unless -1) the stream report frames heard, and then
 // reads the frames.
-struct Step {
-    std::chrono::milliseconds advance;
-    int64_t heard;
-    int64_t frames;
-};
+using Step = std::tuple<std::chrono::milliseconds, int64_t, int64_t>;
 
 TEST(FrameClock, TheTimeFollowsTheFramesButNeverMovesBackwardsNorLeaps) {
     const std::vector<Step> scenarios[] = {
@@ -34,15 +31,16 @@ TEST(FrameClock, TheTimeFollowsTheFramesButNeverMovesBackwardsNorLeaps) {
     for (const std::vector<Step>& steps : scenarios) {
         FrameClock::Clock::time_point now{};
         FrameClock fresh{[&now] { return now; }};
-        for (const Step& step : steps) {
-            now += step.advance;
-            if (step.heard >= 0) {
-                fresh.Heard(step.heard);
+        for (const auto& [advance, heard, frames] : steps) {
+            now += advance;
+            if (heard >= 0) {
+                fresh.Heard(heard);
             }
-            EXPECT_EQ(fresh.Frames(), step.frames) << "after frame " << step.heard;
+            EXPECT_EQ(fresh.Frames(), frames) << "after frame " << heard;
         }
         // The last report's frame plays at the time now.
-        EXPECT_EQ(fresh.StreamFrame(steps.back().frames), steps.back().heard);
+        const auto& [advance, heard, frames] = steps.back();
+        EXPECT_EQ(fresh.StreamFrame(frames), heard);
         EXPECT_EQ(fresh.SteadyMs(), (now - FrameClock::Clock::time_point{}) / 1ms);
     }
 }

@@ -20,12 +20,10 @@ public:
         requests.push_back({std::string(fileName), frame});
     }
     void Withdraw(int64_t frame) override {
-        ++withdrawals;
         std::erase_if(requests, [frame](const Request& r) { return r.frame >= frame; });
     }
     int64_t EarliestFrame(int64_t now) const override { return now + lead; }
 
     std::vector<Request> requests;
-    int withdrawals = 0;
     int64_t lead = 0;
 };

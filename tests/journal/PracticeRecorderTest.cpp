@@ -43,16 +43,10 @@ TEST_F(Recorder, AStretchIsKeptWithItsStartSourceAndTempoFiguresUnlessShorterTha
     recorder.BeatStopped();
     recorder.BeatStopped();
     ASSERT_EQ(sink.kept.size(), 1u);
-    const JournalEntry& entry = sink.kept[0];
-    EXPECT_EQ(entry.Started, "2024-03-09T23:58:07");
-    EXPECT_EQ(entry.Seconds, 6); // 5.5 s, halves to the even neighbour
-    EXPECT_EQ(entry.Rhythm, "8 x'x'  ");
-    EXPECT_EQ(entry.Source.Text(), "file scales.rtm");
-    EXPECT_EQ(entry.TempoStart, 120);
-    EXPECT_EQ(entry.TempoEnd, 110);
-    EXPECT_EQ(entry.TempoMax, 135);
-    EXPECT_TRUE(entry.PauseCycle);
-    EXPECT_FALSE(entry.Accelerando);
+    // 5.5 s, halves to the even neighbour.
+    EXPECT_EQ(sink.kept[0],
+              (JournalEntry{sink.kept[0].Stretch, "2024-03-09T23:58:07", 6, "8 x'x'  ",
+                            RhythmSource::File("scales.rtm"), 120, 110, 135, true, false}));
 }
 
 TEST_F(Recorder, ARunningStretchIsCheckpointedUnderOneNumberAndEndsWithTheProgram) {

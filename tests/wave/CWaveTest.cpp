@@ -17,6 +17,7 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -61,14 +62,8 @@ TEST_F(WaveExport, RefusedBeforeRendering) {
     std::filesystem::create_directory(out / "folder.wav");
     out.Put("folder.wav/inside", "kept");
     const std::string missing = (out / "missing" / "take.wav").string();
-    struct Case {
-        const char* rhythm;
-        int32_t tempo;
-        std::string file;
-        WaveError error;
-        const char* reason;
-    };
-    const Case cases[] = {
+    // The rhythm at its tempo into the file; the error and a part of its reason.
+    const std::tuple<const char*, int32_t, std::string, WaveError, const char*> cases[] = {
         {"8 xx xx", 0, target, WaveError::NoTempo, "the tempo is 0"},
         {"8 xx xx", -5, target, WaveError::NoTempo, "the tempo is negative"},
         {"x", 120, target, WaveError::NoRhythm, "no rhythm"}, // refused by the check
@@ -84,11 +79,11 @@ TEST_F(WaveExport, RefusedBeforeRendering) {
         {"8 xx", 120, (out / "folder.wav").string(), WaveError::CannotWrite, "folder"},
         {"8 xx", 120, (out.path / "").string(), WaveError::CannotWrite, "no file name"},
     };
-    for (const Case& c : cases) {
-        const WaveOutcome outcome = Render(c.rhythm, c.tempo, c.file);
-        EXPECT_EQ(outcome.Error(), c.error) << c.rhythm << " " << outcome.Message();
-        EXPECT_THAT(outcome.Reason(), HasSubstr(c.reason)) << c.rhythm;
-        EXPECT_THAT(outcome.Message(), HasSubstr(c.file)) << c.rhythm;
+    for (const auto& [rhythm, tempo, file, error, reason] : cases) {
+        const WaveOutcome outcome = Render(rhythm, tempo, file);
+        EXPECT_EQ(outcome.Error(), error) << rhythm << " " << outcome.Message();
+        EXPECT_THAT(outcome.Reason(), HasSubstr(reason)) << rhythm;
+        EXPECT_THAT(outcome.Message(), HasSubstr(file)) << rhythm;
     }
     EXPECT_EQ(progress, 0);
     EXPECT_EQ(deliveries, 0);
@@ -163,13 +158,8 @@ TEST_F(WaveExport, SoundsAreRoundedAndFilledWithSilence) {
     std::filesystem::remove(samples / "bassdrum.wav");
     samples.Put("snare.wav", samples.Bytes("snare.wav").substr(0, 46 + 2 * 10 + 1));
     const auto before = samples.Names();
-    struct Case {
-        const char* rhythm;
-        int32_t tempo;
-        std::vector<Sound> sounds;
-        bool silentSample;
-    };
-    const Case cases[] = {
+    // The rhythm at its tempo, its sounds, and whether a sample was missing.
+    const std::tuple<const char*, int32_t, std::vector<Sound>, bool> cases[] = {
         {"8 x'#^",
          120,
          {{Boom, 6161, 11025}, {Boomi, 100, 11025}, {BassDrum, 0, 11025}, {Snare, 10, 11025}},
@@ -181,13 +171,13 @@ TEST_F(WaveExport, SoundsAreRoundedAndFilledWithSilence) {
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(out.path);
     std::filesystem::create_symlink("take.wav", "out.wav");
-    for (const Case& c : cases) {
+    for (const auto& [rhythm, tempo, sounds, silentSample] : cases) {
         CWave wave(samples.path);
-        wave.Track().Rhithm(c.rhythm);
-        const WaveOutcome outcome = wave.MakeFile("out.wav", c.tempo);
-        EXPECT_TRUE(outcome.Ok()) << c.rhythm;
-        EXPECT_EQ(SamplesOf(out.Bytes("out.wav")), SamplesOf(c.sounds)) << c.rhythm;
-        EXPECT_EQ(outcome.Message().ends_with(": bassdrum.wav."), c.silentSample);
+        wave.Track().Rhithm(rhythm);
+        const WaveOutcome outcome = wave.MakeFile("out.wav", tempo);
+        EXPECT_TRUE(outcome.Ok()) << rhythm;
+        EXPECT_EQ(SamplesOf(out.Bytes("out.wav")), SamplesOf(sounds)) << rhythm;
+        EXPECT_EQ(outcome.Message().ends_with(": bassdrum.wav."), silentSample);
     }
     std::filesystem::current_path(previous);
     EXPECT_TRUE(std::filesystem::is_symlink(out / "out.wav"));

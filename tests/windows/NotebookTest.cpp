@@ -12,6 +12,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -95,12 +96,8 @@ TEST_F(NotebookFileTest, AFailedWriteGivesTheReasonAndLeavesNoTrace) {
 }
 
 TEST(NotebookFolderTest, DataFolderFromTheEnvironment) {
-    struct Case {
-        const char* xdgDataHome;
-        const char* home;
-        fs::path expected;
-    };
-    const Case cases[] = {
+    // XDG_DATA_HOME, HOME, the folder.
+    const std::tuple<const char*, const char*, fs::path> cases[] = {
         {"/data", "/home/anna", "/data/Pulsara"},
         {nullptr, "/home/anna", "/home/anna/.local/share/Pulsara"},
         {"", "/home/anna", "/home/anna/.local/share/Pulsara"},
@@ -108,9 +105,9 @@ TEST(NotebookFolderTest, DataFolderFromTheEnvironment) {
         {nullptr, nullptr, ""},
         {nullptr, "relative", ""},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(NotebookFolder::UserDataFolder(c.xdgDataHome, c.home), c.expected)
-            << (c.home ? c.home : "(unset)");
+    for (const auto& [xdgDataHome, home, expected] : cases) {
+        EXPECT_EQ(NotebookFolder::UserDataFolder(xdgDataHome, home), expected)
+            << (home ? home : "(unset)");
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -16,13 +17,9 @@ std::string Utf16(std::u16string_view text, bool little) {
     return bytes;
 }
 
-struct Case {
-    const char* what;
-    std::string content;
-    std::u16string shown;
-    std::u16string edited;
-    std::string written;
-};
+// What the case is about, the file's content, the notes shown, the notes after an edit, and the
+// content written then.
+using Case = std::tuple<const char*, std::string, std::u16string, std::u16string, std::string>;
 
 TEST(NotebookTextTest, AnEditKeepsEveryByteItDidNotTouch) {
     const Case cases[] = {
@@ -78,14 +75,13 @@ TEST(NotebookTextTest, AnEditKeepsEveryByteItDidNotTouch) {
          "\"\xF0\x9F\x8E\xB6 x\"\r\n"},
         {"blanks around the field stay", "  \"x\" \r\n\r\n", u"x", u"", "  \"\" \r\n\r\n"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const NotebookText notes(c.content);
-        EXPECT_EQ(notes.Shown(), c.shown);
-        EXPECT_EQ(notes.ContentWith(c.shown), c.content) << "untouched notes come back unchanged";
-        const std::string written = notes.ContentWith(c.edited);
-        EXPECT_EQ(written, c.written);
-        EXPECT_EQ(NotebookText(written).Shown(), c.edited) << "what was typed comes back";
+    for (const auto& [what, content, shown, edited, written] : cases) {
+        SCOPED_TRACE(what);
+        const NotebookText notes(content);
+        EXPECT_EQ(notes.Shown(), shown);
+        EXPECT_EQ(notes.ContentWith(shown), content) << "untouched notes come back unchanged";
+        EXPECT_EQ(notes.ContentWith(edited), written);
+        EXPECT_EQ(NotebookText(written).Shown(), edited) << "what was typed comes back";
     }
 }
 
