@@ -8,7 +8,6 @@
 #include "VirtualKey.h"
 #include "WindowFonts.h"
 #include "frmRhithm.h"
-#include "frmTempo.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -82,8 +81,8 @@ void FormMain::Form_Load() {
                                                 picClock);
     Session->Feedback->Listen([this](const CommandFeedback::Notice& notice) {
         lbNotice.Show(QString::fromStdString(notice.Text), notice.Undoable);
-        if (commandMenu) {
-            commandMenu->ShowUndo(QString::fromStdString(Session->Feedback->UndoLabel()));
+        if (commands) {
+            commands->ShowUndo(Session->Feedback->UndoLabel());
         }
     });
     lbNotice.OnUndo([this] { Session->Command([this] { Session->Feedback->Undo(); }); });
@@ -264,7 +263,8 @@ void FormMain::Metron_PauseChange() {
 }
 
 void FormMain::Metron_AccelerandoChange() {
-    Labels.ShowAccelerando(Session->Metron->Accelerando(), Session->Metron->AcelValue(), *zoom);
+    Labels.ShowAccelerando(Session->Metron->Accelerando(), Session->Metron->AcelValue(),
+                           commands->Zoom());
 }
 
 void FormMain::Metron_EnableChange() {
@@ -281,25 +281,13 @@ void FormMain::Metron_EnableChange() {
 
 void FormMain::CreateMenu() {
     setToolTip(QString::fromUtf8(ToolTip));
-    // The layout as loading left it is the layout at 100 %.
-    zoom = std::make_unique<WindowZoom>(*this, services.Settings);
-    commandMenu = std::make_unique<CommandMenu>(
-        CommandMenu::Commands{
-            [this](int32_t code, int32_t presses) { Session->PressKey(code, presses); },
-            [this] { Session->Tap(); }, [this] { EnterTempo(); },
-            [this](int32_t percent) { SetZoom(percent); },
-            [this] { Session->Command([this] { Session->Feedback->Undo(); }); },
-            [this] { Journal->Show(); }},
-        this);
-    ApplyZoom(zoom->Stored());
+    commands = std::make_unique<WindowCommands>(
+        *this, *Session, services.Settings, [this] { Journal->Show(); }, [this] { Rescale(); });
+    commands->ApplyStoredZoom();
 }
 
 void FormMain::contextMenuEvent(QContextMenuEvent* e) {
-    // An export turns everything away, as it does keys.
-    if (!Session->TakesCommands()) {
-        return;
-    }
-    commandMenu->Menu().popup(e->globalPos());
+    commands->PopUp(e->globalPos());
     e->accept();
 }
 
@@ -315,38 +303,15 @@ void FormMain::mousePressEvent(QMouseEvent* e) {
     QWidget::mousePressEvent(e);
 }
 
-void FormMain::EnterTempo() {
-    if (!Session->TakesCommands()) {
-        return;
-    }
-    // No command runs while the dialog is open, so the beat goes on behind it at the old tempo. A
-    // close of the program dismisses the dialog, and the command then finds no engine.
-    int32_t tempo = Session->Metron->BPM();
-    frmTempo dialog(tempo, CMetronome::MinBpm, CMetronome::MaxBpm, this);
-    if (dialog.exec() == QDialog::Accepted) {
-        Session->Command([&] { Session->Metron->BPM(tempo); });
-    }
-}
-
 void FormMain::SoundLost(bool lost) {
     const char* text = lost ? "Sound lost: playing on silently" : "The sound is back";
     std::fprintf(stderr, "pulsara: %s\n", text);
     lbNotice.Show(QString::fromUtf8(text), false);
 }
 
-void FormMain::SetZoom(int32_t percent) {
-    ApplyZoom(percent);
-    zoom->Store();
-}
-
-void FormMain::ApplyZoom(int32_t percent) {
-    commandMenu->ShowZoom(percent);
-    // The layout at 100 % stays untouched until another zoom is chosen.
-    if (percent == zoom->Percent() || !zoom->Apply(percent)) {
-        return;
-    }
-    picClock.Scale(zoom->Factor());
-    Display.Scale(zoom->Factor());
+void FormMain::Rescale() {
+    picClock.Scale(commands->Zoom().Factor());
+    Display.Scale(commands->Zoom().Factor());
     Form_Paint();
     if (Session->Metron) {
         Metron_AccelerandoChange();

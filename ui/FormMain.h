@@ -2,7 +2,6 @@
 
 #include "BeatDisplay.h"
 #include "CMetronomeEvents.h"
-#include "CommandMenu.h"
 #include "FrameTimer.h"
 #include "HelpViewer.h"
 #include "NoticeBar.h"
@@ -13,7 +12,7 @@
 #include "SideWindows.h"
 #include "StatusLabels.h"
 #include "TempoMemoryState.h"
-#include "WindowZoom.h"
+#include "WindowCommands.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -47,11 +46,10 @@ public:
     // The sound output lost its way to the speaker (true) or has it back (false): said in a
     // notice and on the terminal, while the beat and the display go on.
     void SoundLost(bool lost);
-    // Lays the window out at percent (100, 150, 200 or 300) and keeps the zoom for the next run.
-    void SetZoom(int32_t percent);
-    // Asks for a tempo in a small dialog; the beat goes on behind it.
-    void EnterTempo();
-    CommandMenu& Commands() { return *commandMenu; }
+    // The menu of all commands, a typed tempo and the zoom.
+    void SetZoom(int32_t percent) { commands->SetZoom(percent); }
+    void EnterTempo() { commands->EnterTempo(); }
+    CommandMenu& Commands() { return commands->Menu(); }
     frmNoteBook* NoteBook() const { return sideWindows.NoteBook(); }
     frmListTmps* ListTmps() const { return sideWindows.ListTmps(); }
     QTextBrowser* HelpWindow() const { return helpViewer->Window(); }
@@ -125,7 +123,7 @@ private:
     void DeliverDuringExport() override;
 
     void CreateMenu();
-    void ApplyZoom(int32_t percent);
+    void Rescale();
     void ArmBeatTimer();
     void AnimateBall();
 
@@ -135,7 +133,6 @@ private:
     std::chrono::steady_clock::time_point nextExportDelivery;
     UnloadMode nextUnloadMode = ByCode;
     SideWindows sideWindows;
-    std::unique_ptr<WindowZoom> zoom;
-    std::unique_ptr<CommandMenu> commandMenu;
+    std::unique_ptr<WindowCommands> commands;
     std::unique_ptr<HelpViewer> helpViewer;
 };
