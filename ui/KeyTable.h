@@ -4,8 +4,8 @@
 #include <span>
 #include <string_view>
 
-// What a key of the main window does. The window runs the command; the table below only says which
-// key, modifiers and repeat count choose it.
+// What a key of the main window does. The practice session runs the command; the table below only
+// says which key, modifiers and repeat count choose it.
 enum class KeyCommand {
     None,               // the key is left to the window system
     StartStop,          // start or stop the beat
