@@ -44,6 +44,9 @@ TEST(RhythmFileRead, FirstFieldQuotedOrPlainOrWhyThereIsNone) {
         {"\"4 xx\r\n", "! the file holds no rhythm"},
         // The field ends well before the read limit cuts the file.
         {"4 xx\r\n" + std::string(RhythmFile::MaxReadBytes, 'x'), "4 xx"},
+        // A file of exactly the limit is read whole.
+        {"4 " + std::string(RhythmFile::MaxReadBytes - 2, 'x'),
+         "4 " + std::string(RhythmFile::MaxReadBytes - 2, 'x')},
         // A field that runs past the limit, with or without its quotes, is too long to be read;
         // so is one whose last quote read could be the first of a doubled one.
         {"\"4 " + std::string(3 * RhythmFile::MaxReadBytes, 'x'),
