@@ -23,18 +23,6 @@ using K = VirtualKey;
 
 class CommandNoticesTest : public FormFixture {
 protected:
-    void Key(int32_t code, int32_t gap = 100) {
-        form->Form_KeyDown(code, 0);
-        ticks.now += gap;
-    }
-    QAction* Entry(const QString& text) {
-        for (QAction* action : form->Commands().Menu().findChildren<QAction*>()) {
-            if (action->text() == text && action->isVisible()) {
-                return action;
-            }
-        }
-        return nullptr;
-    }
     // The notice's time runs out, as its timer would have it.
     void NoticeTimesOut() {
         ASSERT_TRUE(form->lbNotice.Timer().isActive());
@@ -53,8 +41,9 @@ protected:
     }
 };
 
-// Each command whose effect no label shows tells it in the window for two seconds, without a
-// dialog and without taking the focus; then the notice is gone.
+// The commands whose effect no label shows, one of each family, tell it in the window for two
+// seconds, without a dialog and without taking the focus; then the notice is gone. What each
+// command tells is tested with its command class.
 TEST_F(CommandNoticesTest, EachNoticeAppearsForItsCommandAndDisappears) {
     const struct {
         std::vector<int32_t> keys;
@@ -64,17 +53,8 @@ TEST_F(CommandNoticesTest, EachNoticeAppearsForItsCommandAndDisappears) {
         {{'A', 'A'}, "Stored in slot A", true},
         {{K::Numpad1 + 2, K::Numpad1 + 2}, "Tempo memory 3 stored", true},
         {{'B', 'B'}, "Mixer preset B stored", true},
-        {{'B'}, "Mixer preset B recalled", false},
-        {{K::Delete, K::Delete, K::Delete}, "Master volume 81 %", false},
-        {{K::Home}, "Wave volume 37 %", false},
-        {{K::Next}, "Microphone volume 9 %", false},
         {{K::F12}, "Microphone muted", false},
-        {{K::F12}, "Microphone on", false},
-        {{K::F5, K::F5}, "Practice time reset", true},
     };
-    form.reset();
-    mixer.Value(MixerLineType::Master, MixerControlType::Volume) = 65535;
-    SetUp();
     form->show();
     form->activateWindow();
     QWidget* const focused = QApplication::focusWidget();
@@ -101,55 +81,47 @@ TEST_F(CommandNoticesTest, EachNoticeAppearsForItsCommandAndDisappears) {
     }
 }
 
-// The notice is drawn inside the window at every zoom: its place and its letters grow with the
-// window, and its bubble holds the whole text.
+// The notice is drawn inside the window at every zoom, and its bubble holds the whole text; its
+// place and its letters grow as every control's do.
 TEST_F(CommandNoticesTest, TheNoticeGrowsWithTheZoom) {
-    const QRect at100 = form->lbNotice.geometry();
-    const int font100 = form->lbNotice.font().pixelSize();
     Key('A');
     Key('A');
     const int bubble100 = form->lbNotice.Bubble().width();
     for (const int32_t percent : {150, 200, 300}) {
         form->SetZoom(percent);
         EXPECT_TRUE(form->rect().contains(form->lbNotice.geometry())) << percent;
-        EXPECT_NEAR(form->lbNotice.width(), at100.width() * percent / 100.0, 1) << percent;
-        EXPECT_NEAR(form->lbNotice.font().pixelSize(), font100 * percent / 100.0, 1) << percent;
         EXPECT_GT(form->lbNotice.Bubble().width(), bubble100 * percent / 100 - 8) << percent;
         EXPECT_LE(form->lbNotice.Bubble().width(), form->lbNotice.width()) << percent;
     }
 }
 
 // A click on the notice of a store undoes it, and so does the menu's entry while it is offered:
-// the settings hold again what the store overwrote. One level only.
+// the settings hold again what the store overwrote.
 TEST_F(CommandNoticesTest, UndoByTheNoticeOrTheMenuPutsTheSettingsBack) {
     settings.store.Set("Rhithm", "sav65", "12 xxx xxx xxx xxx");
     form->show();
-    Key('Z', 1000);
     Key('A');
     Key('A');
-    EXPECT_EQ(Stored("Rhithm", "sav65"), "8 x'x'x'x'  ");
+    EXPECT_EQ(Stored("Rhithm", "sav65"), "4 xxxx (xxxx xxxx xxxx xxxx)0  ");
     ClickNotice();
     EXPECT_EQ(Stored("Rhithm", "sav65"), "12 xxx xxx xxx xxx");
     EXPECT_EQ(form->lbNotice.Text(), "Undone: slot A stored");
     EXPECT_FALSE(form->lbNotice.Undoable());
-    EXPECT_EQ(Entry(QStringLiteral("Undo: slot A stored")), nullptr);
+    EXPECT_EQ(MenuEntry(QStringLiteral("Undo: slot A stored")), nullptr);
     // A click on a notice that cannot undo is the window's.
     ClickNotice();
     EXPECT_EQ(Stored("Rhithm", "sav65"), "12 xxx xxx xxx xxx");
 
     ticks.now += 1000;
-    Key(K::F5);
-    Key(K::F5, 1000);
     Key('B');
     Key('B');
     NoticeTimesOut();
-    QAction* undo = Entry(QStringLiteral("Undo: mixer preset B stored"));
+    QAction* undo = MenuEntry(QStringLiteral("Undo: mixer preset B stored"));
     ASSERT_NE(undo, nullptr);
     EXPECT_EQ(form->Commands().Menu().actions().front(), undo) << "at the top of the menu";
     undo->trigger();
     EXPECT_EQ(Stored("Mixer", "mixB_main"), std::nullopt);
-    EXPECT_EQ(Entry(QStringLiteral("Undo: mixer preset B stored")), nullptr);
-    EXPECT_EQ(Entry(QStringLiteral("Undo: practice time reset")), nullptr) << "one level";
+    EXPECT_EQ(MenuEntry(QStringLiteral("Undo: mixer preset B stored")), nullptr);
     EXPECT_EQ(form->lbNotice.Text(), "Undone: mixer preset B stored");
 }
 
@@ -207,15 +179,13 @@ TEST_F(CommandNoticesTest, TheDesktopOpenerFailsWhenItCannotStartOrGivesUp) {
         HelpViewer viewer(*form, dialogs);
         bool failed = false;
         QEventLoop loop;
-        QTimer::singleShot(3000, &loop, &QEventLoop::quit);
         viewer.DesktopOpener(QString::fromLatin1(program))(folder / "Help.htm", [&] {
             failed = true;
             loop.quit();
         });
-        if (!failed && fails) {
-            loop.exec();
-        } else if (!fails) {
-            QTimer::singleShot(500, &loop, &QEventLoop::quit);
+        // An opener that succeeds says nothing: half a second without a failure counts as success.
+        QTimer::singleShot(fails ? 3000 : 500, &loop, &QEventLoop::quit);
+        if (!failed) {
             loop.exec();
         }
         EXPECT_EQ(failed, fails);

@@ -42,3 +42,12 @@ bool FormFixture::NextBeat() {
     }
     return false;
 }
+
+QAction* FormFixture::MenuEntry(const QString& text) {
+    for (QAction* action : form->Commands().Menu().findChildren<QAction*>()) {
+        if (action->text() == text && action->isVisible()) {
+            return action;
+        }
+    }
+    return nullptr;
+}

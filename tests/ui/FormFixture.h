@@ -9,6 +9,7 @@
 #include "fakes/RecordingSoundOutput.h"
 #include "fakes/ScriptedDialogs.h"
 
+#include <QAction>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -47,6 +48,14 @@ protected:
     FormFixture();
 
     void SetUp() override { form = std::make_unique<FormMain>(services, values); }
+
+    // One key event, then the clock moves on by gap milliseconds.
+    void Key(int32_t code, int32_t gap = 100) {
+        form->Form_KeyDown(code, 0);
+        ticks.now += gap;
+    }
+    // The entry of that text that the window's menu offers now; null when it offers none.
+    QAction* MenuEntry(const QString& text);
 
     // Moves the clock to the window's beat timer and fires it, as the event loop would; false when
     // it is not armed.

@@ -23,23 +23,10 @@ using K = VirtualKey;
 
 class KeyMapTest : public FormFixture {
 protected:
-    // One key event, then the clock moves on by gap milliseconds.
-    void Key(int32_t code, int32_t gap = 100, int32_t shift = 0) {
-        form->Form_KeyDown(code, shift);
-        ticks.now += gap;
-    }
     void QtKey(int qtKey, bool autoRepeat, int32_t gap) {
         QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, QString(), autoRepeat);
         QApplication::sendEvent(form.get(), &press);
         ticks.now += gap;
-    }
-    QAction* Entry(const char* text) {
-        for (QAction* action : form->Commands().Menu().findChildren<QAction*>()) {
-            if (action->text() == QString::fromUtf8(text)) {
-                return action;
-            }
-        }
-        return nullptr;
     }
     int32_t Level(MixerLineType line) { return mixer.Value(line, MixerControlType::Volume); }
     // What the commands of the key map change, as name=value; pairs.
@@ -114,7 +101,7 @@ TEST_F(KeyMapTest, EachKeyAndItsMenuEntryReachTheCommand) {
             SetUp();
             ticks.now += 5000;
             if (byMenu) {
-                QAction* entry = Entry(row.entry);
+                QAction* entry = MenuEntry(row.entry);
                 ASSERT_NE(entry, nullptr);
                 entry->trigger();
             } else {
@@ -126,12 +113,12 @@ TEST_F(KeyMapTest, EachKeyAndItsMenuEntryReachTheCommand) {
         }
     }
     // A ramp needs a slot between the first one and its top.
-    EXPECT_EQ(Entry("Even ramp up to tempo memory 2\ttriple tap Keypad 2"), nullptr);
+    EXPECT_EQ(MenuEntry("Even ramp up to tempo memory 2\ttriple tap Keypad 2"), nullptr);
 }
 
 // A newcomer finds long families of commands in a submenu, the taps before the double taps.
 TEST_F(KeyMapTest, MenuGroupsTheEntriesAndListsTheTapsBeforeTheDoubleTaps) {
-    const auto* memory = qobject_cast<QMenu*>(Entry("Tempo memory 9\tKeypad 9")->parent());
+    const auto* memory = qobject_cast<QMenu*>(MenuEntry("Tempo memory 9\tKeypad 9")->parent());
     ASSERT_NE(memory, nullptr);
     EXPECT_EQ(memory->title(), "Tempo memory");
     const QList<QAction*> entries = memory->actions();

@@ -22,11 +22,9 @@ TEST_F(WindowZoomTest, EveryZoomLaysTheWindowOutLargerInItsProportionsAndIsKept)
         }
     }
     for (const int32_t percent : {150, 300, 200}) {
-        for (QAction* action : form->Commands().Menu().findChildren<QAction*>()) {
-            if (action->text() == QStringLiteral("%1 %").arg(percent)) {
-                action->trigger();
-            }
-        }
+        QAction* zoom = MenuEntry(QStringLiteral("%1 %").arg(percent));
+        ASSERT_NE(zoom, nullptr);
+        zoom->trigger();
         const auto s = [percent](int v) { return RoundToInt32(v * percent / 100.0); };
         for (const Look& look : looks) {
             const QRect r = look.at100;
