@@ -158,6 +158,11 @@ TEST_F(PracticeSessionTest, QuickRepeatsOfOneKeyChainUntilAnotherKeyOrAPauseOf80
     ticks.wallAhead -= 500;
     Key('Q');
     EXPECT_EQ(Bpm(), 20);
+    // P and O step the silent seconds of the pause cycle, which take a step only while it runs.
+    for (const int32_t key : {int32_t{'P'}, K::F7, int32_t{'P'}, int32_t{'O'}, int32_t{'O'}}) {
+        Key(key, 1000);
+    }
+    EXPECT_EQ(session->Metron->PauseSec(), 3);
     // Alt+F4 belongs to the window system.
     Key(K::F4, 100, K::AltMask);
     EXPECT_TRUE(session->Metron->Enable());

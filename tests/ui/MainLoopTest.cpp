@@ -1,5 +1,6 @@
 #include "FormFixture.h"
 #include "VirtualKey.h"
+#include "WindowFonts.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -66,6 +67,8 @@ TEST_F(MainLoopTest, TheDigitsShowTheTempoOfTheStepHeardAndAStopKeepsThem) {
 
     form->Session->Metron->AccelerandoBegin(50.0);
     EXPECT_FALSE(form->Labels.lbAcel.isHidden());
+    // The word grows with the rate: the square root of twice 50, and 8, points.
+    EXPECT_EQ(form->Labels.lbAcel.font().pixelSize(), WindowFonts::PointsToPixels(18));
     Run(2000);
     ASSERT_TRUE(NextBeat());
     const int shown = form->Labels.lbBPM.text().toInt();
