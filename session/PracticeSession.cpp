@@ -174,6 +174,10 @@ void PracticeSession::Tap() {
     }
 }
 
+void PracticeSession::Undo() {
+    Command([this] { Feedback->Undo(); });
+}
+
 void PracticeSession::Command(const std::function<void()>& command) {
     if (TakesCommands()) {
         RunCommand([&] { Guarded(command); });
@@ -230,7 +234,7 @@ bool PracticeSession::Pulse() {
 }
 
 std::optional<int64_t> PracticeSession::NextWakeFrame() const {
-    if (!Metron || !Metron->Enable()) {
+    if (!BeatOn()) {
         return std::nullopt;
     }
     return Metron->NextWakeFrame();

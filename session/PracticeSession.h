@@ -62,6 +62,8 @@ public:
     void PressKey(int32_t KeyCode, int32_t Presses);
     // A tap on the tempo digits.
     void Tap();
+    // Undoes the last store or reset, as a click on its notice or the menu's entry asks.
+    void Undo();
     // Runs a command that is not a key's (a tap, a confirmed dialog, an undo), as a key's runs.
     void Command(const std::function<void()>& command);
     // Counts a command for as long as it runs. The beat waits meanwhile and goes on from whatever
@@ -82,6 +84,7 @@ public:
     // The beat's turn: the engine lays ahead what falls due. False while a command runs, which
     // lays it ahead itself when it returns.
     bool Pulse();
+    bool BeatOn() const { return Metron && Metron->Enable(); }
     // When the beat next needs a turn, in frames; nothing while it is off.
     std::optional<int64_t> NextWakeFrame() const;
 

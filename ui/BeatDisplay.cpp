@@ -87,7 +87,6 @@ BeatDisplay::BeatDisplay(TickSource& ticks, const QColor& background, QWidget* p
 void BeatDisplay::SetUpLabels() {
     using WindowFonts::Align;
     using WindowFonts::FixedPitch;
-    WindowFonts::AddStandIns();
     WindowFonts::SetUpLabel(lbInfo, {0, 120, 89, 17}, QString(), WindowFonts::SansSerif(12, true),
                             Align::Centre, true);
     // The marker and the strip share a fixed-pitch face, so that the columns line up.

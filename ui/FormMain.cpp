@@ -85,7 +85,7 @@ void FormMain::Form_Load() {
             commands->ShowUndo(Session->Feedback->UndoLabel());
         }
     });
-    lbNotice.OnUndo([this] { Session->Command([this] { Session->Feedback->Undo(); }); });
+    lbNotice.OnUndo([this] { Session->Undo(); });
     Session->Start(*this);
     Journal = std::make_unique<PracticeJournal>(
         services.Ticks, *Session->Metron, [this] { return Session->RhythmKeys->Source(); },
@@ -122,7 +122,7 @@ void FormMain::ArmBeatTimer() {
 }
 
 void FormMain::AnimateBall() {
-    Display.Animate(DisplayMode == 1 && Session->NextWakeFrame().has_value());
+    Display.Animate(DisplayMode == 1 && Session->BeatOn());
 }
 
 void FormMain::DeliverDuringExport() {

@@ -28,7 +28,6 @@ StatusLabels::StatusLabels(QWidget& window)
     , lbPause(&window)
     , lbTime(&window)
     , lbBPM(&window) {
-    WindowFonts::AddStandIns();
     SetUpLabel(lbProgress, {72, 128, 129, 25}, QString(), SansSerif(12, true), Align::Centre, true);
     lbProgress.hide();
     SetUpLabel(lbWave, {48, 88, 169, 41}, QStringLiteral("Export to Wave Please Wait"),

@@ -14,8 +14,7 @@ WindowCommands::WindowCommands(QWidget& window, PracticeSession& session, Settin
         CommandMenu::Commands{
             [this](int32_t code, int32_t presses) { this->session.PressKey(code, presses); },
             [this] { this->session.Tap(); }, [this] { EnterTempo(); },
-            [this](int32_t percent) { SetZoom(percent); },
-            [this] { this->session.Command([this] { this->session.Feedback->Undo(); }); },
+            [this](int32_t percent) { SetZoom(percent); }, [this] { this->session.Undo(); },
             std::move(showJournal)},
         &window);
 }

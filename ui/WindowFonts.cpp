@@ -11,6 +11,17 @@ namespace {
 constexpr const char* FixedFace = "Courier New";
 constexpr const char* SansFace = "MS Sans Serif";
 
+// Once, before the first face is asked for.
+void AddStandIns() {
+    static const bool added = [] {
+        QFont::insertSubstitution(QString::fromLatin1(FixedFace),
+                                  QStringLiteral("Liberation Mono"));
+        QFont::insertSubstitution(QString::fromLatin1(SansFace), QStringLiteral("Liberation Sans"));
+        return true;
+    }();
+    (void)added;
+}
+
 } // namespace
 
 namespace WindowFonts {
@@ -19,12 +30,8 @@ int PointsToPixels(double points) {
     return RoundToInt32(points * 96.0 / 72.0);
 }
 
-void AddStandIns() {
-    QFont::insertSubstitution(QString::fromLatin1(FixedFace), QStringLiteral("Liberation Mono"));
-    QFont::insertSubstitution(QString::fromLatin1(SansFace), QStringLiteral("Liberation Sans"));
-}
-
 QFont SansSerif(double points, bool bold) {
+    AddStandIns();
     QFont font(QString::fromLatin1(SansFace));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(PointsToPixels(points));
@@ -33,6 +40,7 @@ QFont SansSerif(double points, bool bold) {
 }
 
 QFont FixedPitch(double points, bool bold) {
+    AddStandIns();
     QFont font(QString::fromLatin1(FixedFace));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);

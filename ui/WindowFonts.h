@@ -15,8 +15,7 @@ enum class Align { Left, Centre };
 // The size of a font given in points, in pixels of a 96-dpi screen: a high-density screen scales
 // the whole window evenly.
 int PointsToPixels(double points);
-// Where the faces the window was designed with are missing, their metric twins stand in.
-void AddStandIns();
+// The faces the window was designed with; where they are missing, their metric twins stand in.
 QFont SansSerif(double points, bool bold);
 QFont FixedPitch(double points, bool bold);
 void SetUpLabel(QLabel& label, QRect geometry, const QString& text, const QFont& font, Align align,
