@@ -22,9 +22,11 @@ public:
     // flight less two requests (3 ms): only what the device has taken is beyond a change.
     static constexpr int32_t StreamFrames = 8820;
     static constexpr int32_t RequestFrames = 4344;
-    // A sample laid now starts on its frame if the frame is at least this far ahead (5 ms): the
-    // stream's thread takes the request and writes before the play position gets there.
-    static constexpr int64_t LeadFrames = 220;
+    // A sample laid now starts on its frame if the frame is at least this far ahead (20 ms): the
+    // stream's thread wakes, takes the request and writes before the server reads there. 5 ms cut
+    // the start of a first click about one start in five on an idle virtual machine, whose threads
+    // wait for a core of their own; 10 ms still one in seven.
+    static constexpr int64_t LeadFrames = 882;
 
     // Opens the stream, or gives null and says why not.
     using SinkOpener = std::function<std::unique_ptr<PcmSink>(std::string& problem)>;
