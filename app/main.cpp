@@ -49,16 +49,16 @@ int main(int argc, char** argv) {
     FrameClock ticks;
     SampleBank samples = SampleBank::Load(DataFolder());
     notices.Say(SampleBank::Describe(samples.Problems()));
-    // The window shows a loss of the sound once it exists; the report comes on the stream's
+    // The session tells a loss of the sound once it exists; the report comes on the stream's
     // thread and is handed to the window's.
-    FormMain* shown = nullptr;
+    PracticeSession* told = nullptr;
     StreamOutput sound(ticks, &StreamOutput::OpenDefaultSink, std::move(samples),
-                       [&shown, &application](bool lost) {
+                       [&told, &application](bool lost) {
                            QMetaObject::invokeMethod(
                                &application,
-                               [&shown, lost] {
-                                   if (shown != nullptr) {
-                                       shown->SoundLost(lost);
+                               [&told, lost] {
+                                   if (told != nullptr) {
+                                       told->SoundLost(lost);
                                    }
                                },
                                Qt::QueuedConnection);
@@ -118,8 +118,8 @@ int main(int argc, char** argv) {
     TempoMemoryState values;
 
     FormMain window(services, values);
-    shown = &window;
     PracticeSession& session = *window.Session;
+    told = &session;
     if (journal.Store) {
         window.Journal->UseStore(*journal.Store);
     }

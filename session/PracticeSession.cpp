@@ -24,7 +24,7 @@ constexpr double SteepAccelerando = 9.0;
 constexpr double AccelerandoFactor = 1.2006;
 
 // Every command of the key table and what it does. The engine clamps or refuses what lies out of
-// range; the window's part is asked of the view.
+// range; the window's part is asked of the view and its dialogs.
 // clang-format off
 constexpr std::array<std::pair<KeyCommand, Handler>, 30> Handlers{{
     {C::StartStop, [](PracticeSession& s, const KeyBinding&, bool) { s.Metron->Switch(); }},
@@ -68,22 +68,24 @@ constexpr std::array<std::pair<KeyCommand, Handler>, 30> Handlers{{
     {C::ExportWave, [](PracticeSession& s, const KeyBinding&, bool) { s.WaveExport->Run(); }},
     {C::ResetClock, [](PracticeSession& s, const KeyBinding&, bool d) { s.MixerClockKeys->ResetClock(d); }},
     {C::FreezeClock, [](PracticeSession& s, const KeyBinding&, bool) { s.Clock->Freeze(!s.Clock->Freeze()); }},
-    {C::Help, [](PracticeSession& s, const KeyBinding&, bool) { s.View().ShowHelp(); }},
-    {C::NoteBook, [](PracticeSession& s, const KeyBinding&, bool) { s.View().ShowNoteBook(); }},
+    {C::Help, [](PracticeSession& s, const KeyBinding&, bool) { s.Windows().ShowHelp(); }},
+    {C::NoteBook, [](PracticeSession& s, const KeyBinding&, bool) { s.Windows().ShowNoteBook(); }},
     {C::DisplayMode, [](PracticeSession& s, const KeyBinding&, bool) { s.View().ToggleDisplayMode(); }},
     {C::DisplayAndTempoList, [](PracticeSession& s, const KeyBinding&, bool) {
         s.View().ToggleDisplayMode();
-        s.View().ShowListTmps(); }},
+        s.Windows().ShowListTmps(); }},
 }};
 // clang-format on
 
 } // namespace
 
 PracticeSession::PracticeSession(PlatformServices& platform, TempoMemoryState& programValues,
-                                 SessionView& sessionView, Surface& clockFace)
+                                 SessionView& sessionView, SessionDialogs& sessionWindows,
+                                 Surface& clockFace)
     : services(platform)
     , values(programValues)
     , view(sessionView)
+    , windows(sessionWindows)
     , taps(platform.Ticks) {
     Metron = std::make_unique<CMetronome>(services.Ticks, services.Sound);
     Clock = std::make_unique<CClock>(services.Ticks, services.Settings);
@@ -114,11 +116,12 @@ void PracticeSession::CreateKeyCommands() {
     Presets = std::make_unique<MixerPresets>(*Volume, services.Settings);
     MixerClockKeys = std::make_unique<MixerClockCommands>(*Volume, *Presets, *Clock, *Feedback);
     TempoKeys = std::make_unique<TempoMemoryCommands>(
-        *Metron, values, KeyState.SavedTempo, [this] { view.ShowTempoGrowth(); }, Feedback.get());
+        *Metron, values, KeyState.SavedTempo, [this] { windows.ShowTempoGrowth(); },
+        Feedback.get());
     RhythmKeys = std::make_unique<RhythmCommands>(
         *Metron, services.Settings, services.MessageDialogs, KeyState.SavedRhythm,
         KeyState.RecalledRhythm, RhythmEntryText,
-        [this] { return view.ShowRhythmEntry(RhythmEntryText); }, Feedback.get());
+        [this] { return windows.ShowRhythmEntry(RhythmEntryText); }, Feedback.get());
     WaveExport = std::make_unique<WaveExportCommand>(
         *Metron, services.MessageDialogs, [this](bool on) { view.ShowExportNotice(on); });
     Metron->PendingEvents([this] { view.DeliverDuringExport(); });
@@ -241,7 +244,7 @@ std::optional<int64_t> PracticeSession::NextWakeFrame() const {
 }
 
 void PracticeSession::RequestClose(UnloadMode mode) {
-    view.DismissDialogs();
+    windows.DismissDialogs();
     pendingClose = mode;
     if (Metron && (mode == BySystem || mode == BySessionEnd)) {
         Metron->CancelExport();
@@ -265,7 +268,7 @@ bool PracticeSession::QueryUnload(UnloadMode mode) {
         return false;
     }
     // A close from the system or the session cannot wait for an answer.
-    if (!view.CloseNoteBook(mode == ByCloseBox || mode == ByCode)) {
+    if (!windows.CloseNoteBook(mode == ByCloseBox || mode == ByCode)) {
         return false;
     }
     Running = false;
@@ -288,6 +291,14 @@ int32_t PracticeSession::TempoPlus(int32_t prT) {
 void PracticeSession::SetMixer(bool DoubleKey, std::string_view Name) {
     if (MixerClockKeys) {
         MixerClockKeys->Preset(DoubleKey, Name);
+    }
+}
+
+void PracticeSession::SoundLost(bool lost) {
+    const char* text = lost ? "Sound lost: playing on silently" : "The sound is back";
+    std::fprintf(stderr, "pulsara: %s\n", text);
+    if (Feedback) {
+        Feedback->Tell(text);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "MixerPresets.h"
 #include "PlatformServices.h"
 #include "RhythmCommands.h"
+#include "SessionDialogs.h"
 #include "SessionView.h"
 #include "Surface.h"
 #include "TapTempo.h"
@@ -26,7 +27,8 @@
 
 // One run of practice without a window: the beat engine, the practice clock and the mixer object,
 // the key commands run from the key table with their quick-repeat counting, and the rules of
-// closing and of a fault. Whatever only a window can do is asked of the SessionView.
+// closing and of a fault. Whatever only a window can do is asked of the SessionView and the
+// SessionDialogs.
 class PracticeSession {
 public:
     // Key repeat detection; it also carries the pendulum's swing counter.
@@ -45,7 +47,7 @@ public:
     static constexpr int64_t RepeatInterval = 800;
 
     PracticeSession(PlatformServices& services, TempoMemoryState& values, SessionView& view,
-                    Surface& clockFace);
+                    SessionDialogs& windows, Surface& clockFace);
     ~PracticeSession();
     PracticeSession(const PracticeSession&) = delete;
     PracticeSession& operator=(const PracticeSession&) = delete;
@@ -101,6 +103,10 @@ public:
     void End();
     bool Ended() const { return !Metron && !Clock && !Volume; }
     SessionView& View() { return view; }
+    SessionDialogs& Windows() { return windows; }
+    // The sound output lost its way to the speaker (true) or has it back (false): told in a notice
+    // and on the terminal, while the beat and the display go on.
+    void SoundLost(bool lost);
 
     std::unique_ptr<CMetronome> Metron;
     std::unique_ptr<CClock> Clock;
@@ -127,6 +133,7 @@ private:
     PlatformServices& services;
     TempoMemoryState& values;
     SessionView& view;
+    SessionDialogs& windows;
     // The microphone's mute as the session found it, put back at the end.
     bool micMutedAtStart = false;
     TapTempo taps;

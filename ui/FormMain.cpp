@@ -1,22 +1,18 @@
 #include "FormMain.h"
 
-#include "FormT.h"
 #include "MetronomePicture.h"
-#include "ProgramFolder.h"
 #include "Rounding.h"
 #include "StepLength.h"
 #include "VirtualKey.h"
 #include "WindowFonts.h"
-#include "frmRhithm.h"
 
-#include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPalette>
-#include <cstdio>
 #include <utility>
 
 const QColor FormMain::BackColour(255, 224, 192);
@@ -41,10 +37,7 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
     , services(platform)
     , values(programValues)
     , beatTimer(platform.Ticks, [this] { BeatDue(); })
-    , sideWindows(platform.MessageDialogs, *this) {
-    HelpPage = DataFolder() / "Help.htm";
-    helpViewer = std::make_unique<HelpViewer>(*this, platform.MessageDialogs);
-    OpenDocument = helpViewer->DesktopOpener();
+    , sideWindows(platform.MessageDialogs, *this, programValues) {
     BuildControls();
     Form_Load();
     CreateMenu();
@@ -78,7 +71,7 @@ void FormMain::BuildControls() {
 
 void FormMain::Form_Load() {
     Session = std::make_unique<PracticeSession>(services, values, static_cast<SessionView&>(*this),
-                                                picClock);
+                                                sideWindows, picClock);
     Session->Feedback->Listen([this](const CommandFeedback::Notice& notice) {
         lbNotice.Show(QString::fromStdString(notice.Text), notice.Undoable);
         if (commands) {
@@ -147,12 +140,6 @@ void FormMain::Close(UnloadMode mode) {
     nextUnloadMode = ByCode;
 }
 
-void FormMain::DismissDialogs() {
-    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal != this) {
-        modal->close();
-    }
-}
-
 void FormMain::paintEvent(QPaintEvent* e) {
     (void)e;
     Form_Paint();
@@ -205,28 +192,10 @@ void FormMain::SessionEnding() {
     Journal.reset();
 }
 
-bool FormMain::CloseNoteBook(bool canWait) {
-    if (canWait) {
-        return sideWindows.CloseNoteBook();
-    }
-    sideWindows.CloseNoteBookForExit();
-    return true;
-}
-
 void FormMain::keyPressEvent(QKeyEvent* e) {
     const VirtualKey::KeyDown key = VirtualKey::FromEvent(*e);
     Form_KeyDown(key.KeyCode, key.Shift);
     e->accept();
-}
-
-void FormMain::ShowTempoGrowth() {
-    FormT dialog(values, this);
-    dialog.exec();
-}
-
-bool FormMain::ShowRhythmEntry(std::string& text) {
-    frmRhithm dialog(text, this);
-    return dialog.exec() == QDialog::Accepted;
 }
 
 void FormMain::ShowDisplayMode(int32_t mode) {
@@ -301,12 +270,6 @@ void FormMain::mousePressEvent(QMouseEvent* e) {
         return;
     }
     QWidget::mousePressEvent(e);
-}
-
-void FormMain::SoundLost(bool lost) {
-    const char* text = lost ? "Sound lost: playing on silently" : "The sound is back";
-    std::fprintf(stderr, "pulsara: %s\n", text);
-    lbNotice.Show(QString::fromUtf8(text), false);
 }
 
 void FormMain::Rescale() {

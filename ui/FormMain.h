@@ -3,7 +3,6 @@
 #include "BeatDisplay.h"
 #include "CMetronomeEvents.h"
 #include "FrameTimer.h"
-#include "HelpViewer.h"
 #include "NoticeBar.h"
 #include "PlatformServices.h"
 #include "PracticeJournal.h"
@@ -18,10 +17,8 @@
 #include <QWidget>
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <string>
 
 // The program's main window: it shows a practice session (the tempo, the rhythm strip, the pause
 // and accelerando state, the beat as a pendulum or a bouncing ball, the practice clock), tells in a
@@ -43,16 +40,12 @@ public:
     void ShowDisplayMode(int32_t mode);
     // Every key-down of the window, auto-repeat included, with its key code and modifier mask.
     void Form_KeyDown(int32_t KeyCode, int32_t Shift) { Session->KeyDown(KeyCode, Shift); }
-    // The sound output lost its way to the speaker (true) or has it back (false): said in a
-    // notice and on the terminal, while the beat and the display go on.
-    void SoundLost(bool lost);
     // The menu of all commands, a typed tempo and the zoom.
     void SetZoom(int32_t percent) { commands->SetZoom(percent); }
     void EnterTempo() { commands->EnterTempo(); }
     CommandMenu& Commands() { return commands->Menu(); }
-    frmNoteBook* NoteBook() const { return sideWindows.NoteBook(); }
-    frmListTmps* ListTmps() const { return sideWindows.ListTmps(); }
-    QTextBrowser* HelpWindow() const { return helpViewer->Window(); }
+    // The notebook, the tempo list, help and the dialogs the keys open over the window.
+    SideWindows& Windows() { return sideWindows; }
 
     static constexpr const char* ToolTip =
         "Space: start / stop · F1: help · right-click: all commands";
@@ -63,10 +56,6 @@ public:
     // What was practised, how long and how fast; its window is opened from the menu.
     std::unique_ptr<PracticeJournal> Journal;
     int32_t DisplayMode = 0;
-    // The help page, and how a document is handed to the desktop's viewer (tests watch the
-    // request instead); without a viewer the page shows in a window of the program's own.
-    std::filesystem::path HelpPage;
-    HelpViewer::Opener OpenDocument;
 
     // Controls, in creation order: later ones lie above earlier ones.
     BeatDisplay Display;
@@ -110,15 +99,8 @@ private:
     void BeatChanged() override { BeatDue(); }
     void Later(std::function<void()> work) override;
     void Close(UnloadMode mode) override;
-    void DismissDialogs() override;
     void SessionEnding() override;
-    bool CloseNoteBook(bool canWait) override;
-    void ShowHelp() override { helpViewer->Show(HelpPage, OpenDocument); }
-    void ShowNoteBook() override { sideWindows.ShowNoteBook(); }
     void ToggleDisplayMode() override { ShowDisplayMode(DisplayMode == 1 ? 0 : 1); }
-    void ShowListTmps() override { sideWindows.ShowListTmps(); }
-    void ShowTempoGrowth() override;
-    bool ShowRhythmEntry(std::string& text) override;
     void ShowExportNotice(bool visible) override { Labels.ShowExport(visible); }
     void DeliverDuringExport() override;
 
@@ -134,5 +116,4 @@ private:
     UnloadMode nextUnloadMode = ByCode;
     SideWindows sideWindows;
     std::unique_ptr<WindowCommands> commands;
-    std::unique_ptr<HelpViewer> helpViewer;
 };

@@ -23,7 +23,7 @@ namespace {
 
 using K = VirtualKey;
 
-class RecordingView final : public SessionView {
+class RecordingView final : public SessionView, public SessionDialogs {
 public:
     void BeatChanged() override { ++commands; }
     void Later(std::function<void()> work) override { later.push_back(std::move(work)); }
@@ -77,7 +77,7 @@ protected:
         mixer.AddControl(MixerLineType::Microphone, MixerControlType::Mute, 0, 1, 1);
         values.TempoMemory[0] = 99;
         values.CurSlot = 2;
-        session = std::make_unique<PracticeSession>(services, values, view, face);
+        session = std::make_unique<PracticeSession>(services, values, view, view, face);
         session->Start(events);
     }
     // One key event, then the clock moves on by gap milliseconds.
@@ -112,7 +112,7 @@ TEST_F(PracticeSessionTest, StartsWithTheStartValuesAndEndsWithTheMicrophoneAsFo
     for (const int32_t atStart : {0, 1}) {
         session.reset();
         Muted() = atStart;
-        session = std::make_unique<PracticeSession>(services, values, view, face);
+        session = std::make_unique<PracticeSession>(services, values, view, view, face);
         EXPECT_EQ(Muted(), 0);
         if (atStart == 0) {
             Key(K::F12);
@@ -222,7 +222,7 @@ TEST_F(PracticeSessionTest, AFaultInTheEngineEndsTheSessionAsACloseWould) {
     FailingSound failing;
     PlatformServices failingServices{ticks, failing, settings, mixer, dialogs};
     session.reset();
-    session = std::make_unique<PracticeSession>(failingServices, values, view, face);
+    session = std::make_unique<PracticeSession>(failingServices, values, view, view, face);
     session->Start(events);
     view.asked.clear();
     Key(K::Space);
@@ -235,6 +235,19 @@ TEST_F(PracticeSessionTest, AFaultInTheEngineEndsTheSessionAsACloseWould) {
     EXPECT_EQ(view.asked, "ending;close 1;");
     EXPECT_EQ(Muted(), 1);
     EXPECT_EQ(settings.Stored("Time", "TotalTime"), "1");
+}
+
+// A lost sound is told, and the beat goes on; after the end it is only said on the terminal.
+TEST_F(PracticeSessionTest, ALostSoundIsToldWhileTheBeatGoesOn) {
+    Key(K::Space);
+    session->SoundLost(true);
+    EXPECT_EQ(session->Feedback->Last(),
+              (CommandFeedback::Notice{"Sound lost: playing on silently", false}));
+    session->SoundLost(false);
+    EXPECT_EQ(session->Feedback->Last().Text, "The sound is back");
+    EXPECT_TRUE(session->Metron->Enable());
+    session->End();
+    session->SoundLost(true);
 }
 
 } // namespace

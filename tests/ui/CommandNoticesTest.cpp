@@ -141,20 +141,20 @@ TEST_F(CommandNoticesTest, TheMicrophonesMuteIsPutBackAlsoWithoutAClose) {
 TEST_F(CommandNoticesTest, F1WithNoOpenerShowsTheHelpInAWindowOfItsOwn) {
     const TempFolder folder;
     folder.Put("Help.htm", "<html><body><h1>Pulsara help</h1><p>Space starts.</p></body></html>");
-    form->HelpPage = folder / "Help.htm";
+    form->Windows().HelpPage = folder / "Help.htm";
     std::vector<std::filesystem::path> handedOver;
-    form->OpenDocument = [&](const std::filesystem::path& page, std::function<void()>) {
+    form->Windows().OpenDocument = [&](const std::filesystem::path& page, std::function<void()>) {
         handedOver.push_back(page);
     };
     Key(K::F1);
     EXPECT_EQ(handedOver, std::vector<std::filesystem::path>{folder / "Help.htm"});
-    EXPECT_EQ(form->HelpWindow(), nullptr);
+    EXPECT_EQ(form->Windows().HelpWindow(), nullptr);
 
-    form->OpenDocument = [](const std::filesystem::path&, std::function<void()> failed) {
+    form->Windows().OpenDocument = [](const std::filesystem::path&, std::function<void()> failed) {
         failed();
     };
     Key(K::F1, 1000);
-    QTextBrowser* help = form->HelpWindow();
+    QTextBrowser* help = form->Windows().HelpWindow();
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
     EXPECT_TRUE(help->isWindow());
@@ -162,7 +162,7 @@ TEST_F(CommandNoticesTest, F1WithNoOpenerShowsTheHelpInAWindowOfItsOwn) {
     EXPECT_TRUE(help->toPlainText().contains(QStringLiteral("Pulsara help")));
     EXPECT_TRUE(dialogs.messages.empty());
 
-    form->HelpPage = folder / "gone.htm";
+    form->Windows().HelpPage = folder / "gone.htm";
     Key(K::F1, 1000);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].text.find((folder / "gone.htm").string()), std::string::npos);

@@ -43,7 +43,7 @@ protected:
           << ";saves=" << dialogs.fileRequests.size()
           << ";time=" << form->Session->Clock->TotalTime() + form->Session->Clock->TimeFromBegin()
           << ";frozen=" << form->Session->Clock->Freeze() << ";display=" << form->DisplayMode
-          << ";list=" << (form->ListTmps() != nullptr) << ";";
+          << ";list=" << (form->Windows().ListTmps() != nullptr) << ";";
         return s.str();
     }
 };
@@ -163,15 +163,16 @@ TEST_F(KeyMapTest, ClosingWithNotesThatCannotBeSaved) {
         SCOPED_TRACE(bySystem ? "by the system" : "by the player");
         SetUp();
         Key(K::F9);
-        form->NoteBook()->KeepFolders({folder / "config"});
-        form->NoteBook()->tx.setPlainText("precious");
+        form->Windows().NoteBook()->KeepFolders({folder / "config"});
+        form->Windows().NoteBook()->tx.setPlainText("precious");
         if (bySystem) {
             form->Session->RequestClose(BySystem);
         } else {
             EXPECT_FALSE(form->close());
         }
         EXPECT_EQ(form->Session->Running, !bySystem);
-        EXPECT_EQ(form->NoteBook()->isHidden(), bySystem) << "it would keep the program alive";
+        EXPECT_EQ(form->Windows().NoteBook()->isHidden(), bySystem)
+            << "it would keep the program alive";
     }
     EXPECT_EQ(folder.Bytes("config/notebook-recovered.txt"), "\"precious\"\r\n");
     ASSERT_FALSE(dialogs.messages.empty());
