@@ -7,10 +7,8 @@
 #include "WindowFonts.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPalette>
 #include <utility>
@@ -22,8 +20,6 @@ namespace {
 constexpr int ClientWidth = 268;
 constexpr int ClientHeight = 172;
 constexpr int ClockInterval = 10000;
-// An export lets the window repaint and show its percentage this often.
-constexpr std::chrono::milliseconds ExportDelivery{15};
 
 } // namespace
 
@@ -36,7 +32,7 @@ FormMain::FormMain(PlatformServices& platform, TempoMemoryState& programValues, 
     , lbNotice(this)
     , services(platform)
     , values(programValues)
-    , beatTimer(platform.Ticks, [this] { BeatDue(); })
+    , loop(platform.Ticks, *this)
     , sideWindows(platform.MessageDialogs, *this, programValues) {
     BuildControls();
     Form_Load();
@@ -79,6 +75,7 @@ void FormMain::Form_Load() {
         }
     });
     lbNotice.OnUndo([this] { Session->Undo(); });
+    loop.Follow(*Session);
     Session->Start(*this);
     Journal = std::make_unique<PracticeJournal>(
         services.Ticks, *Session->Metron, [this] { return Session->RhythmKeys->Source(); },
@@ -100,38 +97,8 @@ bool FormMain::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void FormMain::BeatDue() {
-    if (Session->Pulse()) {
-        ArmBeatTimer();
-    }
-}
-
-void FormMain::ArmBeatTimer() {
-    if (const std::optional<int64_t> wake = Session->NextWakeFrame()) {
-        beatTimer.ArmAt(*wake);
-    } else {
-        beatTimer.Disarm();
-    }
-}
-
 void FormMain::AnimateBall() {
     Display.Animate(DisplayMode == 1 && Session->BeatOn());
-}
-
-void FormMain::DeliverDuringExport() {
-    // Delivering costs an iteration of the event dispatcher; once in a while is enough for the
-    // percentage to show and for keys and close requests to be turned away.
-    const auto now = std::chrono::steady_clock::now();
-    if (now < nextExportDelivery) {
-        return;
-    }
-    nextExportDelivery = now + ExportDelivery;
-    QCoreApplication::processEvents();
-}
-
-void FormMain::Later(std::function<void()> work) {
-    // Dropped with the window, should it go first.
-    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
 }
 
 void FormMain::Close(UnloadMode mode) {
@@ -187,7 +154,7 @@ void FormMain::Form_Unload(int16_t& Cancel) {
 }
 
 void FormMain::SessionEnding() {
-    beatTimer.Disarm();
+    loop.Stop();
     Display.Animate(false);
     Journal.reset();
 }
@@ -244,7 +211,7 @@ void FormMain::Metron_EnableChange() {
         Labels.ClearTime();
         Display.ClearStrip();
     }
-    ArmBeatTimer();
+    loop.Arm();
     AnimateBall();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "BeatDisplay.h"
+#include "BeatLoop.h"
 #include "CMetronomeEvents.h"
-#include "FrameTimer.h"
 #include "NoticeBar.h"
 #include "PlatformServices.h"
 #include "PracticeJournal.h"
@@ -15,27 +15,22 @@
 
 #include <QTimer>
 #include <QWidget>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 
 // The program's main window: it shows a practice session (the tempo, the rhythm strip, the pause
 // and accelerando state, the beat as a pendulum or a bouncing ball, the practice clock), tells in a
 // short notice what a command changed where nothing else shows it, and hands keys, clicks and
-// close requests to the session.
-//
-// The window sleeps in the event loop until something is due: the engine's next wake (a step is
-// heard, or the next one comes within the engine's horizon), a frame of the moving ball, the
-// clock's timer, or input. Tests call the timers' handlers themselves.
+// close requests to the session. Tests call the timers' handlers themselves.
 class FormMain final : public QWidget, private CMetronomeEvents, private SessionView {
 public:
     FormMain(PlatformServices& services, TempoMemoryState& values, QWidget* parent = nullptr);
     ~FormMain() override;
 
-    // The engine's next wake has come: Pulse, then sleep until the following one.
-    void BeatDue();
-    const FrameTimer& BeatTimer() const { return beatTimer; }
+    // The session's beat in the event loop.
+    BeatLoop& Loop() { return loop; }
     // The pendulum picture (mode 0) or the ball box (mode 1).
     void ShowDisplayMode(int32_t mode);
     // Every key-down of the window, auto-repeat included, with its key code and modifier mask.
@@ -96,23 +91,21 @@ private:
     void Metron_EnableChange();
 
     // What the session asks of the window.
-    void BeatChanged() override { BeatDue(); }
-    void Later(std::function<void()> work) override;
+    void BeatChanged() override { loop.BeatDue(); }
+    void Later(std::function<void()> work) override { loop.Later(std::move(work)); }
     void Close(UnloadMode mode) override;
     void SessionEnding() override;
     void ToggleDisplayMode() override { ShowDisplayMode(DisplayMode == 1 ? 0 : 1); }
     void ShowExportNotice(bool visible) override { Labels.ShowExport(visible); }
-    void DeliverDuringExport() override;
+    void DeliverDuringExport() override { loop.DeliverDuringExport(); }
 
     void CreateMenu();
     void Rescale();
-    void ArmBeatTimer();
     void AnimateBall();
 
     PlatformServices& services;
     TempoMemoryState& values;
-    FrameTimer beatTimer;
-    std::chrono::steady_clock::time_point nextExportDelivery;
+    BeatLoop loop;
     UnloadMode nextUnloadMode = ByCode;
     SideWindows sideWindows;
     std::unique_ptr<WindowCommands> commands;

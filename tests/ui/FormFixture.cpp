@@ -12,19 +12,19 @@ FormFixture::FormFixture() {
 }
 
 bool FormFixture::WakeNext() {
-    const FrameTimer& beat = form->BeatTimer();
+    const FrameTimer& beat = form->Loop().Timer();
     if (!beat.Armed()) {
         return false;
     }
     const auto due = static_cast<int64_t>(std::ceil(static_cast<double>(beat.Target()) / 44.1));
     ticks.now = std::max(ticks.now, due);
-    form->BeatDue();
+    form->Loop().BeatDue();
     return true;
 }
 
 void FormFixture::Run(int64_t milliseconds) {
     const int64_t end = ticks.now + milliseconds;
-    while (form->BeatTimer().Armed() && form->BeatTimer().Target() <= end * 441 / 10 &&
+    while (form->Loop().Timer().Armed() && form->Loop().Timer().Target() <= end * 441 / 10 &&
            WakeNext()) {
     }
     ticks.now = end;

@@ -22,13 +22,13 @@ TEST_F(MainLoopTest, AStepShowsWhenItIsHeard) {
     const QPoint rest = form->Display.LineMetr.P2;
     SwitchOn();
     EXPECT_EQ(sound.requests.size(), 1u);
-    EXPECT_EQ(form->BeatTimer().Target(), 1040 * 441 / 10 - 176);
+    EXPECT_EQ(form->Loop().Timer().Target(), 1040 * 441 / 10 - 176);
     ticks.now = 1035;
-    form->BeatDue();
+    form->Loop().BeatDue();
     EXPECT_TRUE(form->Labels.lbTime.text().isEmpty());
     EXPECT_EQ(form->Display.LineMetr.P2, rest);
     ticks.now = 1036;
-    form->BeatDue();
+    form->Loop().BeatDue();
     EXPECT_EQ(form->Display.lbRhithm.text().at(7), 'x');
     const QPoint swung = form->Display.LineMetr.P2;
     EXPECT_NE(swung, rest);
@@ -39,7 +39,7 @@ TEST_F(MainLoopTest, AStepShowsWhenItIsHeard) {
     ASSERT_EQ(sound.requests.size(), 2u);
     form->Session->Metron->Enable(false);
     EXPECT_EQ(sound.requests.size(), 1u);
-    EXPECT_FALSE(form->BeatTimer().Armed());
+    EXPECT_FALSE(form->Loop().Timer().Armed());
     Run(1000);
     EXPECT_EQ(form->Display.LineMetr.P2, swung);
     EXPECT_EQ(form->Session->KeyState.SwingCount, 1);
@@ -53,7 +53,7 @@ TEST_F(MainLoopTest, TheDigitsShowTheTempoOfTheStepHeardAndAStopKeepsThem) {
     ASSERT_TRUE(NextBeat());
     EXPECT_EQ(form->Labels.lbBPM.text(), "120");
     ticks.now += 499;
-    form->BeatDue();
+    form->Loop().BeatDue();
     EXPECT_EQ(form->Labels.lbBPM.text(), "120") << "the tempo step is laid, not heard";
     ASSERT_TRUE(NextBeat());
     EXPECT_EQ(form->Labels.lbBPM.text(), "144");
