@@ -6,9 +6,11 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 // A settings store in memory. Tests seed values, read back what was written and count the writes
-// (a key taken out counts as one).
+// (a key taken out counts as one); a test that needs the order of what it asks of the settings and
+// of another part has the writes logged beside that part's calls.
 class MemorySettingsStore final : public SettingsStore {
 public:
     std::string Read(std::string_view section, std::string_view key,
@@ -19,6 +21,10 @@ public:
     void Write(std::string_view section, std::string_view key, std::string_view value) override {
         Set(section, key, value);
         ++writeCount;
+        if (log != nullptr) {
+            log->push_back("Write " + std::string(section) + "/" + std::string(key) + "=" +
+                           std::string(value));
+        }
     }
 
     void Remove(std::string_view section, std::string_view key) override {
@@ -42,4 +48,5 @@ public:
 
     std::map<std::pair<std::string, std::string>, std::string> values;
     int writeCount = 0;
+    std::vector<std::string>* log = nullptr;
 };

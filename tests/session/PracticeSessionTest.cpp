@@ -102,7 +102,8 @@ protected:
 };
 
 // The microphone is unmuted while the session runs and F12 still turns it over, but at the end its
-// mute is as the session found it, muted or not.
+// mute is as the session found it, muted or not; only then is the practice time stored and the
+// mixer closed, once.
 TEST_F(PracticeSessionTest, StartsWithTheStartValuesAndEndsWithTheMicrophoneAsFound) {
     EXPECT_EQ(values, TempoMemoryState{});
     EXPECT_EQ(Bpm(), 120);
@@ -111,6 +112,7 @@ TEST_F(PracticeSessionTest, StartsWithTheStartValuesAndEndsWithTheMicrophoneAsFo
     // Turned over by F12 when found unmuted, left unmuted when found muted.
     for (const int32_t atStart : {0, 1}) {
         session.reset();
+        settings.values.clear();
         Muted() = atStart;
         session = std::make_unique<PracticeSession>(services, values, view, view, face);
         EXPECT_EQ(Muted(), 0);
@@ -118,10 +120,21 @@ TEST_F(PracticeSessionTest, StartsWithTheStartValuesAndEndsWithTheMicrophoneAsFo
             Key(K::F12);
             EXPECT_EQ(Muted(), 1);
         }
+        ticks.now += 7000;
+        mixer.calls.clear();
+        settings.log = &mixer.calls;
         session->End();
-        EXPECT_EQ(Muted(), atStart);
+        session.reset();
+        settings.log = nullptr;
+        const std::string muteId = std::to_string(
+            mixer.Find(MixerLineType::Microphone, MixerControlType::Mute)->description.controlId);
+        EXPECT_EQ(mixer.calls,
+                  (std::vector<std::string>{"Set " + muteId + " " + std::to_string(atStart),
+                                            "Write Time/TotalTime=7", "Close"}));
     }
     // Nothing runs after the end.
+    session = std::make_unique<PracticeSession>(services, values, view, view, face);
+    session->End();
     Key(K::Space);
     EXPECT_EQ(view.commands, 1);
 }

@@ -37,7 +37,7 @@ protected:
         QApplication::sendEvent(&form->lbNotice, &click);
     }
     std::optional<std::string> Stored(const char* section, const char* key) {
-        return settings.store.Stored(section, key);
+        return settings.Stored(section, key);
     }
 };
 
@@ -98,7 +98,7 @@ TEST_F(CommandNoticesTest, TheNoticeGrowsWithTheZoom) {
 // A click on the notice of a store undoes it, and so does the menu's entry while it is offered:
 // the settings hold again what the store overwrote.
 TEST_F(CommandNoticesTest, UndoByTheNoticeOrTheMenuPutsTheSettingsBack) {
-    settings.store.Set("Rhithm", "sav65", "12 xxx xxx xxx xxx");
+    settings.Set("Rhithm", "sav65", "12 xxx xxx xxx xxx");
     form->show();
     Key('A');
     Key('A');

@@ -15,33 +15,6 @@
 #include <string>
 #include <vector>
 
-// Settings that log their writes into the mixer's journal, so that a test sees the order of what
-// the window asks of both.
-class JournalSettings final : public SettingsStore {
-public:
-    explicit JournalSettings(std::vector<std::string>& journal)
-        : journal(journal) {}
-    std::string Read(std::string_view section, std::string_view key,
-                     std::string_view defaultValue) override {
-        return store.Read(section, key, defaultValue);
-    }
-    void Write(std::string_view section, std::string_view key, std::string_view value) override {
-        journal.push_back("Write " + std::string(section) + "/" + std::string(key) + "=" +
-                          std::string(value));
-        store.Write(section, key, value);
-    }
-    void Remove(std::string_view section, std::string_view key) override {
-        journal.push_back("Remove " + std::string(section) + "/" + std::string(key));
-        store.Remove(section, key);
-    }
-    std::optional<std::string> Find(std::string_view section, std::string_view key) override {
-        return store.Find(section, key);
-    }
-
-    std::vector<std::string>& journal;
-    MemorySettingsStore store;
-};
-
 // The main window with fake platform services, as the program would build it.
 class FormFixture : public ::testing::Test {
 protected:
@@ -72,7 +45,7 @@ protected:
     ManualTickSource ticks{1000};
     RecordingSoundOutput sound;
     FakeMixerDevice mixer;
-    JournalSettings settings{mixer.calls};
+    MemorySettingsStore settings;
     ScriptedDialogs dialogs;
     TempoMemoryState values;
     PlatformServices services{ticks, sound, settings, mixer, dialogs};

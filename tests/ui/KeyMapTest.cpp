@@ -91,7 +91,7 @@ TEST_F(KeyMapTest, EachKeyAndItsMenuEntryReachTheCommand) {
             SCOPED_TRACE(std::string(row.entry) + (byMenu ? " by menu" : " by key"));
             form.reset();
             values = TempoMemoryState{};
-            settings.store.values.clear();
+            settings.values.clear();
             dialogs.fileRequests.clear();
             for (const auto& [line, start] : {std::pair{MixerLineType::Master, 30000},
                                               {MixerLineType::Wave, 20000},
