@@ -229,6 +229,32 @@ TEST_F(PracticeSessionTest, ACloseWaitsForTheCommandInProgressAndAnExport) {
     EXPECT_FALSE(session->Running);
 }
 
+// An export shows its notice while it renders; a sample file that is missing is silence in it, and
+// the player is told so. A failed export is reported and leaves no file.
+TEST_F(PracticeSessionTest, AnExportShowsItsNoticeWhileItRenders) {
+    const TempFolder folder;
+    session->Metron->SampleFolder(folder.path);
+    session->Metron->Track().Rhithm("8 xx xx xx xx");
+    int shownDuringRender = 0;
+    view.duringExport = [&] { shownDuringRender += view.asked == "export;" ? 1 : -1000; };
+    for (const auto& [target, icon] : {std::pair{folder / "take.wav", MessageIcon::Exclamation},
+                                       {folder / "gone" / "take.wav", MessageIcon::Error}}) {
+        view.asked.clear();
+        dialogs.messages.clear();
+        dialogs.answers.push_back(target.string());
+        Key(K::F11);
+        EXPECT_EQ(view.asked, "export;done;");
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].icon, icon);
+        const std::string named = icon == MessageIcon::Error ? "take.wav" : "boom.wav";
+        EXPECT_NE(dialogs.messages[0].text.find(named), std::string::npos);
+    }
+    EXPECT_GT(shownDuringRender, 0);
+    // Eight eighths at 120: 2 s of mono 16-bit sound at 44100 Hz behind a 44-byte header.
+    EXPECT_EQ(std::filesystem::file_size(folder / "take.wav"), 44u + 2u * 88200u);
+    EXPECT_FALSE(std::filesystem::exists(folder / "gone"));
+}
+
 // Nothing can be trusted after a fault in the middle of a step: the session ends as a close does,
 // the microphone put back and the practice time stored, and the window is closed.
 TEST_F(PracticeSessionTest, AFaultInTheEngineEndsTheSessionAsACloseWould) {
