@@ -1,60 +1,15 @@
 // The practice session without a window: its start and end, the quick repeats of one key, and
 // what it asks of the window. Which key reaches which command is tested with the window's menu;
-// the commands' own flows with the command classes.
-#include "PracticeSession.h"
-
-#include "VirtualKey.h"
-#include "fakes/FakeMixerDevice.h"
-#include "fakes/ManualTickSource.h"
-#include "fakes/MemorySettingsStore.h"
-#include "fakes/RecordingSoundOutput.h"
-#include "fakes/RecordingSurface.h"
-#include "fakes/ScriptedDialogs.h"
+// the commands' own flows beside this, through the session's command objects.
+#include "SessionFixture.h"
 #include "fakes/TempFolder.h"
 
 #include <filesystem>
-#include <gtest/gtest.h>
-#include <memory>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 namespace {
 
 using K = VirtualKey;
-
-class RecordingView final : public SessionView, public SessionDialogs {
-public:
-    void BeatChanged() override { ++commands; }
-    void Later(std::function<void()> work) override { later.push_back(std::move(work)); }
-    void Close(UnloadMode mode) override { asked += "close " + std::to_string(mode) + ";"; }
-    void DismissDialogs() override { asked += "dismiss;"; }
-    void SessionEnding() override { asked += "ending;"; }
-    bool CloseNoteBook(bool canWait) override { return !canWait || !notesUnsaved; }
-    void ShowHelp() override { asked += "help;"; }
-    void ShowNoteBook() override { asked += "notebook;"; }
-    void ToggleDisplayMode() override { asked += "display;"; }
-    void ShowListTmps() override { asked += "list;"; }
-    void ShowTempoGrowth() override { asked += "growth;"; }
-    bool ShowRhythmEntry(std::string& text) override {
-        asked += "entry " + text + ";";
-        text = entryAnswer;
-        return !entryAnswer.empty();
-    }
-    void ShowExportNotice(bool visible) override { asked += visible ? "export;" : "done;"; }
-    void DeliverDuringExport() override {
-        if (duringExport) {
-            duringExport();
-        }
-    }
-
-    std::string asked;
-    int commands = 0;
-    std::string entryAnswer;
-    bool notesUnsaved = false;
-    std::function<void()> duringExport;
-    std::vector<std::function<void()>> later;
-};
 
 // A sound output that fails on its request number failAt.
 class FailingSound final : public SoundOutput {
@@ -70,35 +25,15 @@ public:
     int requests = 0;
 };
 
-class PracticeSessionTest : public ::testing::Test {
+class PracticeSessionTest : public SessionFixture {
 protected:
-    PracticeSessionTest() {
-        // The microphone comes muted from the last run.
-        mixer.AddControl(MixerLineType::Microphone, MixerControlType::Mute, 0, 1, 1);
+    void SetUp() override {
         values.TempoMemory[0] = 99;
         values.CurSlot = 2;
-        session = std::make_unique<PracticeSession>(services, values, view, view, face);
-        session->Start(events);
+        SessionFixture::SetUp();
     }
-    // One key event, then the clock moves on by gap milliseconds.
-    void Key(int32_t code, int32_t gap = 100, int32_t shift = 0) {
-        session->KeyDown(code, shift);
-        ticks.now += gap;
-    }
-    int32_t Bpm() const { return session->Metron->BPM(); }
+    int32_t Bpm() const { return metron->BPM(); }
     int32_t& Muted() { return mixer.Value(MixerLineType::Microphone, MixerControlType::Mute); }
-
-    ManualTickSource ticks{1000};
-    RecordingSoundOutput sound;
-    FakeMixerDevice mixer;
-    MemorySettingsStore settings;
-    ScriptedDialogs dialogs;
-    PlatformServices services{ticks, sound, settings, mixer, dialogs};
-    TempoMemoryState values;
-    RecordingView view;
-    RecordingSurface face;
-    CMetronomeEvents events;
-    std::unique_ptr<PracticeSession> session;
 };
 
 // The microphone is unmuted while the session runs and F12 still turns it over, but at the end its
@@ -107,14 +42,14 @@ protected:
 TEST_F(PracticeSessionTest, StartsWithTheStartValuesAndEndsWithTheMicrophoneAsFound) {
     EXPECT_EQ(values, TempoMemoryState{});
     EXPECT_EQ(Bpm(), 120);
-    EXPECT_EQ(session->Metron->Track().Rhithm(), "4 xxxx (xxxx xxxx xxxx xxxx)0  ");
-    EXPECT_FALSE(session->Metron->Enable());
+    EXPECT_EQ(metron->Track().Rhithm(), "4 xxxx (xxxx xxxx xxxx xxxx)0  ");
+    EXPECT_FALSE(metron->Enable());
     // Turned over by F12 when found unmuted, left unmuted when found muted.
     for (const int32_t atStart : {0, 1}) {
         session.reset();
         settings.values.clear();
         Muted() = atStart;
-        session = std::make_unique<PracticeSession>(services, values, view, view, face);
+        Create(services);
         EXPECT_EQ(Muted(), 0);
         if (atStart == 0) {
             Key(K::F12);
@@ -133,7 +68,7 @@ TEST_F(PracticeSessionTest, StartsWithTheStartValuesAndEndsWithTheMicrophoneAsFo
                                             "Write Time/TotalTime=7", "Close"}));
     }
     // Nothing runs after the end.
-    session = std::make_unique<PracticeSession>(services, values, view, view, face);
+    Create(services);
     session->End();
     Key(K::Space);
     EXPECT_EQ(view.commands, 1);
@@ -159,7 +94,7 @@ TEST_F(PracticeSessionTest, QuickRepeatsOfOneKeyChainUntilAnotherKeyOrAPauseOf80
     }
     // The repeat time is the wall clock's, also while the beat's frames stand still for a report
     // of the sound device; and it does not count backwards.
-    session->Metron->Enable(true);
+    metron->Enable(true);
     ticks.now += 1000;
     Key('Q', 0);
     ticks.wallAhead += 790;
@@ -175,20 +110,20 @@ TEST_F(PracticeSessionTest, QuickRepeatsOfOneKeyChainUntilAnotherKeyOrAPauseOf80
     for (const int32_t key : {int32_t{'P'}, K::F7, int32_t{'P'}, int32_t{'O'}, int32_t{'O'}}) {
         Key(key, 1000);
     }
-    EXPECT_EQ(session->Metron->PauseSec(), 3);
+    EXPECT_EQ(metron->PauseSec(), 3);
     // Alt+F4 belongs to the window system.
     Key(K::F4, 100, K::AltMask);
-    EXPECT_TRUE(session->Metron->Enable());
+    EXPECT_TRUE(metron->Enable());
 }
 
 TEST_F(PracticeSessionTest, AsksTheWindowForWhatOnlyAWindowShowsAndRunsNothingDuringAnExport) {
-    view.entryAnswer = "8 x'x'x'x'";
+    view.entryAnswers = {"8 x'x'x'x'"};
     for (const int32_t key : {K::F1, K::F9, K::Numpad0, K::F4, 109, 109, 109, 109}) {
         Key(key);
     }
     EXPECT_EQ(view.asked, "help;notebook;growth;entry 4 xxxx (xxxx xxxx xxxx xxxx)0  ;display;"
                           "display;display;display;list;");
-    EXPECT_EQ(session->Metron->Track().Rhithm(), "8 x'x'x'x'  ");
+    EXPECT_EQ(metron->Track().Rhithm(), "8 x'x'x'x'  ");
     EXPECT_EQ(view.commands, 8);
 }
 
@@ -196,8 +131,8 @@ TEST_F(PracticeSessionTest, AsksTheWindowForWhatOnlyAWindowShowsAndRunsNothingDu
 // follows once the command has returned. An end the player did not ask for stops the export.
 TEST_F(PracticeSessionTest, ACloseWaitsForTheCommandInProgressAndAnExport) {
     const TempFolder folder;
-    session->Metron->SampleFolder(folder.path);
-    session->Metron->Track().Rhithm("8 xx xx");
+    metron->SampleFolder(folder.path);
+    metron->Track().Rhithm("8 xx xx");
     for (const UnloadMode mode : {ByCloseBox, BySystem}) {
         SCOPED_TRACE(mode);
         const std::filesystem::path take = folder / ("take" + std::to_string(mode) + ".wav");
@@ -213,7 +148,7 @@ TEST_F(PracticeSessionTest, ACloseWaitsForTheCommandInProgressAndAnExport) {
         Key(K::F11);
         view.duringExport = nullptr;
         EXPECT_FALSE(mayClose);
-        EXPECT_FALSE(session->Metron->Enable()) << "a key ran during the export";
+        EXPECT_FALSE(metron->Enable()) << "a key ran during the export";
         EXPECT_EQ(std::filesystem::exists(take), mode == ByCloseBox);
         EXPECT_EQ(view.asked.find("close"), std::string::npos);
         ASSERT_EQ(view.later.size(), 1u);
@@ -233,8 +168,8 @@ TEST_F(PracticeSessionTest, ACloseWaitsForTheCommandInProgressAndAnExport) {
 // the player is told so. A failed export is reported and leaves no file.
 TEST_F(PracticeSessionTest, AnExportShowsItsNoticeWhileItRenders) {
     const TempFolder folder;
-    session->Metron->SampleFolder(folder.path);
-    session->Metron->Track().Rhithm("8 xx xx xx xx");
+    metron->SampleFolder(folder.path);
+    metron->Track().Rhithm("8 xx xx xx xx");
     int shownDuringRender = 0;
     view.duringExport = [&] { shownDuringRender += view.asked == "export;" ? 1 : -1000; };
     for (const auto& [target, icon] : {std::pair{folder / "take.wav", MessageIcon::Exclamation},
@@ -260,9 +195,7 @@ TEST_F(PracticeSessionTest, AnExportShowsItsNoticeWhileItRenders) {
 TEST_F(PracticeSessionTest, AFaultInTheEngineEndsTheSessionAsACloseWould) {
     FailingSound failing;
     PlatformServices failingServices{ticks, failing, settings, mixer, dialogs};
-    session.reset();
-    session = std::make_unique<PracticeSession>(failingServices, values, view, view, face);
-    session->Start(events);
+    Create(failingServices);
     view.asked.clear();
     Key(K::Space);
     for (int turn = 0; turn < 100 && !session->Ended(); ++turn) {
@@ -284,7 +217,7 @@ TEST_F(PracticeSessionTest, ALostSoundIsToldWhileTheBeatGoesOn) {
               (CommandFeedback::Notice{"Sound lost: playing on silently", false}));
     session->SoundLost(false);
     EXPECT_EQ(session->Feedback->Last().Text, "The sound is back");
-    EXPECT_TRUE(session->Metron->Enable());
+    EXPECT_TRUE(metron->Enable());
     session->End();
     session->SoundLost(true);
 }

@@ -1,61 +1,36 @@
-#include "RhythmCommands.h"
-
-#include "fakes/ManualTickSource.h"
-#include "fakes/MemorySettingsStore.h"
-#include "fakes/RecordingSoundOutput.h"
-#include "fakes/ScriptedDialogs.h"
+#include "SessionFixture.h"
 #include "fakes/TempFolder.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
-#include <gtest/gtest.h>
 #include <iterator>
 #include <set>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class RhythmCommandsTest : public ::testing::Test {
+class RhythmCommandsTest : public SessionFixture {
 protected:
-    RhythmCommandsTest()
-        : metron(ticks, sound)
-        , commands(
-              metron, settings, dialogs, SavedRhythm, RecalledRhythm, RhythmEntryText,
-              [this] {
-                  // Each round of the dialog takes the next answer; none left is the close box.
-                  shownEntryTexts.push_back(RhythmEntryText);
-                  if (entryAnswers.empty()) {
-                      return false;
-                  }
-                  RhythmEntryText = entryAnswers.front();
-                  entryAnswers.pop_front();
-                  return true;
-              },
-              &feedback) {
-        metron.BPM(120);
-        metron.Track().Rhithm(RhythmCommands::DefaultRhythm);
+    void SetUp() override {
+        SessionFixture::SetUp();
+        commands = session->RhythmKeys.get();
     }
 
-    const std::string& Rhythm() const { return metron.Track().Rhithm(); }
-
     void Play(const std::string& text) {
-        metron.Track().Rhithm(text);
-        metron.Enable(true);
+        metron->Track().Rhithm(text);
+        metron->Enable(true);
     }
     void Save(const fs::path& file) {
         dialogs.answers.push_back(file.string());
-        commands.SaveRhythmFile();
+        commands->SaveRhythmFile();
     }
     void Open(const fs::path& file) {
         dialogs.answers.push_back(file.string());
-        commands.OpenRhythmFile();
+        commands->OpenRhythmFile();
     }
 
     // What went wrong with one failed file command: empty when the player was told, naming the
@@ -70,7 +45,7 @@ protected:
             shown[0].title != "Pulsara - Rhithm file" || shown[0].icon != MessageIcon::Error) {
             faults += file.string() + ": no message naming the file and " + reason + "; ";
         }
-        if (Rhythm() != "8 xx xx xx xx  " || metron.Enable()) {
+        if (Rhythm() != "8 xx xx xx xx  " || metron->Enable()) {
             faults += file.string() + ": the rhythm changed or the beat runs; ";
         }
         dialogs.messages.clear();
@@ -78,18 +53,7 @@ protected:
     }
 
     TempFolder folder;
-    ManualTickSource ticks;
-    RecordingSoundOutput sound;
-    MemorySettingsStore settings;
-    ScriptedDialogs dialogs;
-    std::string SavedRhythm;
-    std::string RecalledRhythm;
-    std::string RhythmEntryText;
-    std::vector<std::string> shownEntryTexts;
-    std::deque<std::string> entryAnswers;
-    CommandFeedback feedback{settings};
-    CMetronome metron;
-    RhythmCommands commands;
+    RhythmCommands* commands = nullptr;
 };
 
 // A tap recalls a slot, a double tap stores the rhythm one came from and says so, and its undo
@@ -97,31 +61,31 @@ protected:
 // keeps the undo going back to before the first store.
 TEST_F(RhythmCommandsTest, SlotTapRecallsAndDoubleTapStoresTheRhythmOneCameFrom) {
     // A double tap without a tap first has nothing to store and wipes nothing.
-    commands.SlotKey(76, true);
+    commands->SlotKey(76, true);
     EXPECT_EQ(settings.writeCount, 0);
     settings.Set("Rhithm", "sav65", "12 xxx xxx xxx xxx");
     settings.Set("Rhithm", "sav83", "16 x'''x'''x'''x'''");
     Play("8 xx xx xx xx");
-    commands.SlotKey(65, false);
+    commands->SlotKey(65, false);
     EXPECT_EQ(Rhythm(), "12 xxx xxx xxx xxx  ");
     // A then S: a recall of S that still remembers what A recalled.
-    commands.SlotKey(83, false);
+    commands->SlotKey(83, false);
     EXPECT_EQ(Rhythm(), "16 x'''x'''x'''x'''  ");
-    commands.SlotKey(83, true);
-    commands.SlotKey(83, true);
+    commands->SlotKey(83, true);
+    commands->SlotKey(83, true);
     EXPECT_EQ(settings.Stored("Rhithm", "sav83"), "12 xxx xxx xxx xxx  ");
     EXPECT_EQ(Rhythm(), "12 xxx xxx xxx xxx  ");
-    EXPECT_EQ(feedback.Last(), (CommandFeedback::Notice{"Stored in slot S", true}));
-    EXPECT_EQ(feedback.UndoLabel(), "Undo: slot S stored");
-    EXPECT_TRUE(feedback.Undo());
+    EXPECT_EQ(feedback->Last(), (CommandFeedback::Notice{"Stored in slot S", true}));
+    EXPECT_EQ(feedback->UndoLabel(), "Undo: slot S stored");
+    EXPECT_TRUE(feedback->Undo());
     EXPECT_EQ(settings.Stored("Rhithm", "sav83"), "16 x'''x'''x'''x'''");
-    EXPECT_EQ(feedback.Last(), (CommandFeedback::Notice{"Undone: slot S stored", false}));
+    EXPECT_EQ(feedback->Last(), (CommandFeedback::Notice{"Undone: slot S stored", false}));
     EXPECT_EQ(Rhythm(), "12 xxx xxx xxx xxx  ") << "the rhythm in effect is not touched";
 
-    commands.SlotKey(76, false);
-    commands.SlotKey(76, true);
+    commands->SlotKey(76, false);
+    commands->SlotKey(76, true);
     EXPECT_EQ(settings.Stored("Rhithm", "sav76"), "12 xxx xxx xxx xxx  ");
-    feedback.Undo();
+    feedback->Undo();
     EXPECT_EQ(settings.Stored("Rhithm", "sav76"), std::nullopt);
 }
 
@@ -131,14 +95,14 @@ TEST_F(RhythmCommandsTest, SaveThenOpenBringsTheSameRhythmBackAndShiftTwiceRetur
     Play("Intro 4 xxxx>8 x'x'x^x' (xxxx)3 +5 /faster/ x'x'  <coda");
     const std::string played = Rhythm();
     Save(file);
-    EXPECT_FALSE(metron.Enable());
+    EXPECT_FALSE(metron->Enable());
     Play("8 x'x'x'x'");
     Open(file);
     EXPECT_EQ(Rhythm(), played);
-    EXPECT_FALSE(metron.Enable());
-    commands.ShiftKey(false);
+    EXPECT_FALSE(metron->Enable());
+    commands->ShiftKey(false);
     EXPECT_EQ(Rhythm(), "4 xxxx (xxxx xxxx xxxx xxxx)0  ");
-    commands.ShiftKey(true);
+    commands->ShiftKey(true);
     EXPECT_EQ(Rhythm(), played);
     EXPECT_TRUE(dialogs.messages.empty());
     // The open dialog starts at the file chosen last.
@@ -176,11 +140,11 @@ TEST_F(RhythmCommandsTest, FailedSavesAndOpensAreReportedAndChangeNothing) {
         std::string found;
         for (const auto& c : cases) {
             Play("8 xx xx xx xx");
-            metron.Track().StepForward();
-            const int32_t position = metron.Track().CurPos();
+            metron->Track().StepForward();
+            const int32_t position = metron->Track().CurPos();
             c.save ? Save(c.file) : Open(c.file);
             found += FailureFaults(c.file, c.reason);
-            if (!c.save && metron.Track().CurPos() != position) {
+            if (!c.save && metron->Track().CurPos() != position) {
                 found += c.file.string() + ": the cursor moved; ";
             }
         }
@@ -190,7 +154,7 @@ TEST_F(RhythmCommandsTest, FailedSavesAndOpensAreReportedAndChangeNothing) {
             std::distance(fs::directory_iterator(folder / "locked"), {}) != 1) {
             found += "the folder changed; ";
         }
-        commands.ShiftKey(true);
+        commands->ShiftKey(true);
         return Rhythm() == "8 x'x'x'x'  " ? found : found + "the last file rhythm was lost";
     };
     if (::geteuid() != 0) {
@@ -219,19 +183,19 @@ TEST_F(RhythmCommandsTest, EntryTakesAValidTextAndBringsARejectedOneBackToBeMend
          {std::pair{std::deque<std::string>{"8 xx xx xx xx"}, "8 xx xx xx xx  "},
           {std::deque<std::string>{}, "8 x'x'x'x'  "}}) {
         Play("8 x'x'x'x'");
-        metron.Track().StepForward();
-        entryAnswers = answers;
-        commands.EnterRhythm();
+        metron->Track().StepForward();
+        view.entryAnswers = answers;
+        commands->EnterRhythm();
         EXPECT_EQ(Rhythm(), rhythm);
-        EXPECT_FALSE(metron.Enable());
-        EXPECT_EQ(metron.Track().CurPos(), 1) << rhythm;
+        EXPECT_FALSE(metron->Enable());
+        EXPECT_EQ(metron->Track().CurPos(), 1) << rhythm;
     }
     EXPECT_TRUE(dialogs.messages.empty());
 
-    shownEntryTexts.clear();
-    entryAnswers = {"4 (xx", "4 x", "4 (xx) "};
-    commands.EnterRhythm();
-    EXPECT_EQ(shownEntryTexts, (std::vector<std::string>{"8 x'x'x'x'  ", "4 (xx", "4 x"}));
+    view.shownEntryTexts.clear();
+    view.entryAnswers = {"4 (xx", "4 x", "4 (xx) "};
+    commands->EnterRhythm();
+    EXPECT_EQ(view.shownEntryTexts, (std::vector<std::string>{"8 x'x'x'x'  ", "4 (xx", "4 x"}));
     EXPECT_EQ(Rhythm(), "4 (xx)   ");
     const std::vector<ScriptedDialogs::Message> told{
         {"Error Syntax\nUnbalanced groups: 1 \"(\" but 0 \")\".", "Error",
@@ -242,11 +206,11 @@ TEST_F(RhythmCommandsTest, EntryTakesAValidTextAndBringsARejectedOneBackToBeMend
 
     // Closed without OK on the second round: the rejected text is dropped and nothing more is
     // said.
-    shownEntryTexts.clear();
+    view.shownEntryTexts.clear();
     dialogs.messages.clear();
-    entryAnswers = {"4 ()x "};
-    commands.EnterRhythm();
-    EXPECT_EQ(shownEntryTexts, (std::vector<std::string>{"4 (xx)   ", "4 ()x "}));
+    view.entryAnswers = {"4 ()x "};
+    commands->EnterRhythm();
+    EXPECT_EQ(view.shownEntryTexts, (std::vector<std::string>{"4 (xx)   ", "4 ()x "}));
     EXPECT_EQ(Rhythm(), "4 (xx)   ");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,

@@ -1,18 +1,9 @@
 // The keys whose effect nothing else shows: the mixer levels, the microphone mute, the mixer
 // presets and the practice total's reset. What each tells, and what the undo of a store or reset
 // puts back in the settings, through the fakes.
-#include "MixerClockCommands.h"
+#include "SessionFixture.h"
 
-#include "fakes/FakeMixerDevice.h"
-#include "fakes/ManualTickSource.h"
-#include "fakes/MemorySettingsStore.h"
-#include "fakes/ScriptedDialogs.h"
-
-#include <gtest/gtest.h>
-#include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -20,47 +11,26 @@ using Line = MixerLineType;
 using Type = MixerControlType;
 using Notice = CommandFeedback::Notice;
 
-class MixerClockCommandsTest : public ::testing::Test {
+class MixerClockCommandsTest : public SessionFixture {
 protected:
-    MixerClockCommandsTest() {
-        card.AddControl(Line::Master, Type::Volume, 0, 65535, 65535);
-        card.AddControl(Line::Wave, Type::Volume, 0, 65535, 32768);
-        card.AddControl(Line::Microphone, Type::Volume, 0, 65535, 0);
-        card.AddControl(Line::Microphone, Type::Mute, 0, 1, 0);
+    void SetUp() override {
         settings.Set("Time", "TotalTime", "7200");
-        Create();
+        SessionFixture::SetUp();
+        commands = session->MixerClockKeys.get();
     }
-    void Create() {
-        commands.reset();
-        clock.reset();
-        presets.reset();
-        volume.reset();
-        volume = std::make_unique<cVolume>(card, dialogs);
-        presets = std::make_unique<MixerPresets>(*volume, settings);
-        clock = std::make_unique<CClock>(ticks, settings);
-        commands = std::make_unique<MixerClockCommands>(*volume, *presets, *clock, feedback);
-    }
-    int32_t Level(Line line) { return card.Value(line, Type::Volume); }
+    int32_t Level(Line line) { return mixer.Value(line, Type::Volume); }
     std::optional<std::string> Stored(const std::string& key) {
         return settings.Stored("Mixer", key);
     }
 
-    FakeMixerDevice card;
-    ScriptedDialogs dialogs;
-    ManualTickSource ticks{5000};
-    MemorySettingsStore settings;
     std::vector<Notice> told;
-    CommandFeedback feedback{settings};
-    std::unique_ptr<cVolume> volume;
-    std::unique_ptr<MixerPresets> presets;
-    std::unique_ptr<CClock> clock;
-    std::unique_ptr<MixerClockCommands> commands;
+    MixerClockCommands* commands = nullptr;
 };
 
 // A level step tells the level the mixer then holds as a share of its range, the mute its new
 // state; neither can be undone, and neither touches the settings.
 TEST_F(MixerClockCommandsTest, LevelsAndTheMuteTellWhatTheMixerNowHolds) {
-    feedback.Listen([this](const Notice& notice) { told.push_back(notice); });
+    feedback->Listen([this](const Notice& notice) { told.push_back(notice); });
     using L = MixerClockCommands::Level;
     commands->StepLevel(L::Master, -4096);
     commands->StepLevel(L::Wave, 4096);
@@ -74,18 +44,18 @@ TEST_F(MixerClockCommandsTest, LevelsAndTheMuteTellWhatTheMixerNowHolds) {
     };
     EXPECT_EQ(told, expected);
     EXPECT_EQ(Level(Line::Master), 65535 - 4096);
-    EXPECT_FALSE(feedback.CanUndo());
+    EXPECT_FALSE(feedback->CanUndo());
     EXPECT_EQ(settings.writeCount, 0);
 }
 
 // A card without the control has no range to tell, and a mute that does not turn over says so.
 TEST_F(MixerClockCommandsTest, AMissingControlIsToldAsSuch) {
-    card.controls.clear();
-    Create();
+    mixer.controls.clear();
+    SetUp();
     commands->StepLevel(MixerClockCommands::Level::Wave, 4096);
-    EXPECT_EQ(feedback.Last().Text, "Wave volume: the mixer has no such control");
+    EXPECT_EQ(feedback->Last().Text, "Wave volume: the mixer has no such control");
     commands->ToggleMute();
-    EXPECT_EQ(feedback.Last().Text, "The microphone's mute cannot be switched");
+    EXPECT_EQ(feedback->Last().Text, "The microphone's mute cannot be switched");
 }
 
 TEST_F(MixerClockCommandsTest, PercentRoundsHalvesToEven) {
@@ -102,24 +72,24 @@ TEST_F(MixerClockCommandsTest, APresetStoredIsToldAndItsUndoPutsTheEntriesBack) 
     settings.Set("Mixer", "mixB_main", "1000");
     settings.Set("Mixer", "mixB_mic", "3000");
     commands->Preset(false, "B");
-    EXPECT_EQ(feedback.Last(), (Notice{"Mixer preset B recalled", false}));
+    EXPECT_EQ(feedback->Last(), (Notice{"Mixer preset B recalled", false}));
     EXPECT_EQ(Level(Line::Master), 1000);
     commands->Preset(true, "B");
     commands->Preset(true, "B");
-    EXPECT_EQ(feedback.Last(), (Notice{"Mixer preset B stored", true}));
-    EXPECT_EQ(feedback.UndoLabel(), "Undo: mixer preset B stored");
+    EXPECT_EQ(feedback->Last(), (Notice{"Mixer preset B stored", true}));
+    EXPECT_EQ(feedback->UndoLabel(), "Undo: mixer preset B stored");
     EXPECT_EQ(Stored("mixB_wave"), "32768");
-    ASSERT_TRUE(feedback.Undo());
+    ASSERT_TRUE(feedback->Undo());
     EXPECT_EQ(Stored("mixB_main"), "1000");
     EXPECT_EQ(Stored("mixB_wave"), std::nullopt);
     EXPECT_EQ(Stored("mixB_mic"), "3000");
     EXPECT_EQ(Level(Line::Master), 65535);
-    EXPECT_EQ(feedback.Last(), (Notice{"Undone: mixer preset B stored", false}));
+    EXPECT_EQ(feedback->Last(), (Notice{"Undone: mixer preset B stored", false}));
 
     commands->Preset(false, "/");
-    EXPECT_EQ(feedback.Last(), (Notice{"Mixer preset / is empty", false}));
+    EXPECT_EQ(feedback->Last(), (Notice{"Mixer preset / is empty", false}));
     commands->Preset(true, "/");
-    feedback.Undo();
+    feedback->Undo();
     for (const char* key : {"mix/_main", "mix/_wave", "mix/_mic"}) {
         EXPECT_EQ(Stored(key), std::nullopt) << key;
     }
@@ -130,24 +100,24 @@ TEST_F(MixerClockCommandsTest, APresetStoredIsToldAndItsUndoPutsTheEntriesBack) 
 // undoes to before the first reset. A single F5 does nothing.
 TEST_F(MixerClockCommandsTest, APracticeTotalResetIsToldAndItsUndoPutsTheTotalBack) {
     commands->ResetClock(false);
-    EXPECT_EQ(feedback.Last(), Notice{});
+    EXPECT_EQ(feedback->Last(), Notice{});
     ticks.now += 60000;
     commands->ResetClock(true);
-    EXPECT_EQ(feedback.Last(), (Notice{"Practice time reset", true}));
-    EXPECT_EQ(feedback.UndoLabel(), "Undo: practice time reset");
+    EXPECT_EQ(feedback->Last(), (Notice{"Practice time reset", true}));
+    EXPECT_EQ(feedback->UndoLabel(), "Undo: practice time reset");
     ticks.now += 500;
     commands->ResetClock(true);
     ticks.now += 500;
     commands->ResetClock(true);
     ticks.now += 10000;
-    clock->StoreProgress();
+    session->Clock->StoreProgress();
     EXPECT_EQ(settings.Stored("Time", "TotalTime"), "10");
-    ASSERT_TRUE(feedback.Undo());
+    ASSERT_TRUE(feedback->Undo());
     EXPECT_EQ(settings.Stored("Time", "TotalTime"), "7271");
-    EXPECT_EQ(clock->TotalTime(), 7200);
-    EXPECT_EQ(feedback.Last(), (Notice{"Undone: practice time reset", false}));
+    EXPECT_EQ(session->Clock->TotalTime(), 7200);
+    EXPECT_EQ(feedback->Last(), (Notice{"Undone: practice time reset", false}));
     ticks.now += 9000;
-    clock.reset();
+    session->Clock.reset();
     EXPECT_EQ(settings.Stored("Time", "TotalTime"), "7280");
 }
 
@@ -157,18 +127,18 @@ TEST_F(MixerClockCommandsTest, OnlyTheLastStoreOrResetCanBeUndone) {
     commands->Preset(false, "N");
     commands->Preset(true, "N");
     commands->ResetClock(true);
-    feedback.Undo();
+    feedback->Undo();
     EXPECT_EQ(Stored("mixN_main"), "65535") << "the store before the reset stays";
-    EXPECT_FALSE(feedback.Undo());
-    EXPECT_EQ(feedback.UndoLabel(), "");
+    EXPECT_FALSE(feedback->Undo());
+    EXPECT_EQ(feedback->UndoLabel(), "");
 
     commands->Preset(false, "N");
     commands->Preset(true, "N");
-    volume->VolumeLevel(100);
+    session->Volume->VolumeLevel(100);
     commands->Preset(false, "N");
     commands->Preset(true, "N");
     EXPECT_EQ(Stored("mixN_main"), "100");
-    feedback.Undo();
+    feedback->Undo();
     EXPECT_EQ(Stored("mixN_main"), "65535");
 }
 
