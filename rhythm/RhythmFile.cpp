@@ -157,12 +157,7 @@ std::optional<std::string> RhythmFile::Read(const std::string& fileName, Error* 
 
 std::optional<RhythmFile::Error> RhythmFile::Write(const std::string& fileName,
                                                    std::string_view text) {
-    return Replace(fileName, FormatLine(text));
-}
-
-std::optional<RhythmFile::Error> RhythmFile::Replace(const std::string& fileName,
-                                                     std::string_view content) {
-    if (std::optional<std::string> reason = FileReplacement::Write(fileName, content)) {
+    if (std::optional<std::string> reason = FileReplacement::Write(fileName, FormatLine(text))) {
         return Error{std::move(*reason)};
     }
     return std::nullopt;

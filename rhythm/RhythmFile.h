@@ -38,9 +38,6 @@ public:
     // leaves a half-written rhythm file. Gives the reason when it fails.
     [[nodiscard]] static std::optional<Error> Write(const std::string& fileName,
                                                     std::string_view text);
-    // The same for content given whole: the file's bytes, written as they are.
-    [[nodiscard]] static std::optional<Error> Replace(const std::string& fileName,
-                                                      std::string_view content);
 
     static constexpr std::size_t MaxReadBytes = std::size_t{1} << 20;
 };

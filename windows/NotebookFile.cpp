@@ -1,8 +1,8 @@
 #include "NotebookFile.h"
 
 #include "FileContent.h"
+#include "FileReplacement.h"
 #include "NotebookText.h"
-#include "RhythmFile.h"
 #include "TextEncoding.h"
 
 #include <cerrno>
@@ -30,16 +30,15 @@ std::optional<NotebookFile::Error> NotebookFile::WriteContent(const std::filesys
                                                               std::string_view content) {
     // The file is replaced through a rename, which the folder allows whatever the file's own
     // permissions say; a file the player made read-only is left as it is. Anything but an
-    // ordinary file is refused by the rhythm file's writer.
+    // ordinary file is refused by the replacement itself.
     struct stat existing {};
     if (::stat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
         ((existing.st_mode & 0222) == 0 ||
          (::access(file.c_str(), W_OK) != 0 && errno == EACCES))) {
         return Error{"the file is read-only"};
     }
-    if (const std::optional<RhythmFile::Error> error =
-            RhythmFile::Replace(file.string(), content)) {
-        return Error{error->reason};
+    if (std::optional<std::string> reason = FileReplacement::Write(file, content)) {
+        return Error{std::move(*reason)};
     }
     return std::nullopt;
 }
