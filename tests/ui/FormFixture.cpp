@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
-FormFixture::FormFixture() {
+void FormFixture::FreshDevices() {
+    mixer = FakeMixerDevice{};
     mixer.AddControl(MixerLineType::Master, MixerControlType::Volume, 0, 65535, 30000);
     mixer.AddControl(MixerLineType::Wave, MixerControlType::Volume, 0, 65535, 20000);
     mixer.AddControl(MixerLineType::Microphone, MixerControlType::Volume, 0, 65535, 10000);
     // The microphone comes muted from the last run.
     mixer.AddControl(MixerLineType::Microphone, MixerControlType::Mute, 0, 1, 1);
+    settings.values.clear();
+    values = TempoMemoryState{};
+    dialogs = ScriptedDialogs{};
 }
 
 bool FormFixture::WakeNext() {

@@ -18,7 +18,9 @@
 // The main window with fake platform services, as the program would build it.
 class FormFixture : public ::testing::Test {
 protected:
-    FormFixture();
+    FormFixture() { FreshDevices(); }
+    // The mixer, the settings, the tempo memory and the dialogs as a first run finds them.
+    void FreshDevices();
 
     void SetUp() override { form = std::make_unique<FormMain>(services, values); }
 

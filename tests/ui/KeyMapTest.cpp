@@ -90,14 +90,7 @@ TEST_F(KeyMapTest, EachKeyAndItsMenuEntryReachTheCommand) {
         for (const bool byMenu : {false, true}) {
             SCOPED_TRACE(std::string(row.entry) + (byMenu ? " by menu" : " by key"));
             form.reset();
-            values = TempoMemoryState{};
-            settings.values.clear();
-            dialogs.fileRequests.clear();
-            for (const auto& [line, start] : {std::pair{MixerLineType::Master, 30000},
-                                              {MixerLineType::Wave, 20000},
-                                              {MixerLineType::Microphone, 10000}}) {
-                mixer.Value(line, MixerControlType::Volume) = start;
-            }
+            FreshDevices();
             SetUp();
             ticks.now += 5000;
             if (byMenu) {
