@@ -87,6 +87,11 @@ TEST_F(RhythmCommandsTest, SlotTapRecallsAndDoubleTapStoresTheRhythmOneCameFrom)
     EXPECT_EQ(settings.Stored("Rhithm", "sav76"), "12 xxx xxx xxx xxx  ");
     feedback->Undo();
     EXPECT_EQ(settings.Stored("Rhithm", "sav76"), std::nullopt);
+    // A slot whose text the engine refuses leaves the rhythm, and where it came from, as they are.
+    settings.Set("Rhithm", "sav68", "4 (x");
+    commands->SlotKey(68, false);
+    EXPECT_EQ(Rhythm(), "12 xxx xxx xxx xxx  ");
+    EXPECT_EQ(commands->Source().Text(), "slot L");
 }
 
 // The file's bytes and the position a file rhythm comes back at are tested with the rhythm file.

@@ -120,12 +120,13 @@ TEST_F(KeyMapTest, MenuGroupsTheEntriesAndListsTheTapsBeforeTheDoubleTaps) {
     EXPECT_EQ(entries[10]->text(), "Store in tempo memory 1\tdouble tap Keypad 1");
 }
 
-// Only the last four intervals count; a pause longer than 2 s starts a new series.
+// Only the last four intervals count; a pause longer than 2 s, or none at all, starts a new series.
 TEST_F(KeyMapTest, ClickingTheDigitsTapsTheTempo) {
     const std::pair<std::vector<int32_t>, int32_t> rows[] = {
         {{300, 600, 600, 600, 600}, 100},
         {{400, 2000}, 50},
         {{400, 2001, 500}, 120},
+        {{0, 500}, 120},
     };
     for (const auto& [gaps, tempo] : rows) {
         SetUp();
