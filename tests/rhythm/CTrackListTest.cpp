@@ -131,7 +131,8 @@ TEST(TrackCursor, PlaysEachConstructAsWritten) {
         {"4 xx /note<x/", false, 3, "x4 x4 x4/note /|"},
     };
     for (const auto& [text, noInfinite, steps, played] : cases) {
-        CTrackList track = Accepted(text);
+        CTrackList track;
+        track.Rhithm(text);
         ASSERT_EQ(track.LastCheck(), 1) << text;
         track.NoInfinite(noInfinite);
         EXPECT_EQ(Play(track, steps), played) << text;
@@ -145,7 +146,8 @@ TEST(TrackCursor, OddStateStillStepsWithinTheText) {
     EXPECT_EQ(Play(empty, 2), "0 0");
     for (const int32_t pos :
          {std::numeric_limits<int32_t>::min(), 0, 1, 2, 200, std::numeric_limits<int32_t>::max()}) {
-        CTrackList track = Accepted("Pre>8 (x')3 /i/ #<post");
+        CTrackList track;
+        track.Rhithm("Pre>8 (x')3 /i/ #<post");
         track.CurPos(pos);
         for (int i = 0; i < 20; ++i) {
             track.StepForward();

@@ -127,12 +127,12 @@ TEST_F(WaveExport, EighthNotesAt120AreByteExactAndReplaceTheOldFileOnlyAtTheEnd)
     const FileDescriptor live(
         ::open((out / ".pulsara-export-live.part").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
     ASSERT_EQ(::flock(live.Get(), LOCK_EX), 0);
+    const std::set<std::string> names{"take.wav", "take.part", ".pulsara-export-live.part"};
     std::vector<std::string> journal;
     CWave wave(samples.path, [&] {
         journal.push_back("events");
         EXPECT_EQ(out.Bytes("take.wav"), "the old take");
-        EXPECT_EQ(out.Names(),
-                  (std::set<std::string>{"take.wav", "take.part", ".pulsara-export-live.part"}));
+        EXPECT_EQ(out.Names(), names);
         errno = EINTR; // left from an interrupted call: a write that went through is not repeated
     });
     wave.OnProgress([&](int32_t& percent) { journal.push_back(std::to_string(percent)); });
@@ -147,8 +147,7 @@ TEST_F(WaveExport, EighthNotesAt120AreByteExactAndReplaceTheOldFileOnlyAtTheEnd)
     EXPECT_EQ(journal, (std::vector<std::string>{"12", "events", "25", "events", "38", "events",
                                                  "50", "events", "62", "events", "75", "events",
                                                  "88", "events", "100", "events"}));
-    EXPECT_EQ(out.Names(),
-              (std::set<std::string>{"take.wav", "take.part", ".pulsara-export-live.part"}));
+    EXPECT_EQ(out.Names(), names);
 }
 
 // Sounds from short and missing samples, with silence for the words they lack (a lone byte at
