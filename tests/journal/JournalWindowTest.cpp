@@ -53,9 +53,6 @@ TEST(JournalWindow, TwoStretchesPlayedShowInTheTableOfTheWindowOpenedFromTheMenu
     form.Session->PressKey(Space, 1);
     ticks.now += 7400;
     form.Session->PressKey(Space, 1);
-    form.Session->PressKey(Space, 1); // too short to be kept
-    ticks.now += 3000;
-    form.Session->PressKey(Space, 1);
 
     QAction* entry = MenuEntry(form.Commands().Menu(), "Tools", "Practice journal");
     ASSERT_NE(entry, nullptr);
