@@ -116,6 +116,7 @@ TEST_F(Store, AStretchCountsOnTheDayItStartedAndEmptyDaysAreZero) {
                          days[34].Date, days[34].Seconds, summary.WeekSeconds,
                          summary.MonthSeconds),
               std::tuple("2024-01-30", 60, 0, 600, "2024-03-04", 120, 120, 720));
+    EXPECT_EQ(Summary(*opened.Store, year{2024} / March / 5).WeekSeconds, 120) << "from Monday";
     ASSERT_EQ(summary.Rhythms.size(), 2u);
     EXPECT_EQ(summary.Rhythms[0].Text, "4 xxxx  ");
     EXPECT_EQ(summary.Rhythms[0].Highest.size(), 4u);
