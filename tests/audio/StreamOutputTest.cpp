@@ -61,8 +61,7 @@ TEST(StreamOutput, SamplesLandOnTheirFramesAndChangesAreWrittenAgain) {
     sound.Withdraw(1000);
     sink.Pull(0);
     EXPECT_EQ(sink.Onsets(), (std::vector<int64_t>{500}));
-    EXPECT_EQ(sink.wakes, 4);
-    EXPECT_EQ(sound.LateStarts(), 0);
+    EXPECT_EQ(std::pair(sink.wakes, sound.LateStarts()), std::pair(4, int64_t{0}));
 }
 
 // Without a sound server or device the program runs silently and says why, and the requests made

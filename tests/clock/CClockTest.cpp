@@ -5,7 +5,6 @@
 #include "fakes/RecordingSurface.h"
 
 #include <gtest/gtest.h>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <tuple>

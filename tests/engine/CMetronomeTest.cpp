@@ -168,8 +168,7 @@ TEST_F(MetronomeTest, PauseCycleSilencesOnlyTheSamples) {
     ASSERT_EQ(
         std::count_if(plays.begin(), plays.end(), [](int64_t f) { return f <= Frames(30000); }),
         61 - 8); // 20 500 to 24 000 silent
-    EXPECT_EQ(plays[40], Frames(20000));
-    EXPECT_EQ(plays[41], Frames(24500));
+    EXPECT_EQ((std::vector{plays[40], plays[41]}), (std::vector{Frames(20000), Frames(24500)}));
     EXPECT_EQ(journal.Count("Step"), 61);
     EXPECT_EQ(journal.Count("Click 0.250000"), 61);
 }
@@ -207,13 +206,12 @@ TEST_F(MetronomeTest, AccelerandoRisesLinearlyToTheCeilingAndReportsOnlyAfterACl
         }
     }
     EXPECT_GT(journal.Count("BpmChange"), 100);
-    metron.AccelerandoBegin(0.01);
-    EXPECT_TRUE(metron.Accelerando());
-    metron.AccelerandoBegin(0.005);
-    EXPECT_FALSE(metron.Accelerando());
-    metron.AccelerandoBegin(2.0);
-    metron.DisableAccelerando();
-    EXPECT_FALSE(metron.Accelerando());
+    // Each call then whether an accelerando runs; braced lists are evaluated in order.
+    EXPECT_EQ((std::vector<bool>{(metron.AccelerandoBegin(0.01), metron.Accelerando()),
+                                 (metron.AccelerandoBegin(0.005), metron.Accelerando()),
+                                 (metron.AccelerandoBegin(2.0), metron.DisableAccelerando(),
+                                  metron.Accelerando())}),
+              (std::vector<bool>{true, false, false}));
     EXPECT_EQ(journal.Count("AccelerandoChange"), 4);
 }
 

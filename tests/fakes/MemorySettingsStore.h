@@ -32,10 +32,6 @@ public:
         ++writeCount;
     }
 
-    std::optional<std::string> Find(std::string_view section, std::string_view key) override {
-        return Stored(section, key);
-    }
-
     // Seeds a value without counting it as a write.
     void Set(std::string_view section, std::string_view key, std::string_view value) {
         values[{std::string(section), std::string(key)}] = std::string(value);

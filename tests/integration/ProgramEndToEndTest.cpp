@@ -9,6 +9,7 @@
 #include "XServer.h"
 #include "fakes/TempFolder.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -142,11 +143,8 @@ TEST_F(ProgramEndToEnd, ADoubleTapOfAThenUndoLeavesTheSettingsFilesSlotAsItWas) 
     const std::string window = Start();
     ASSERT_FALSE(window.empty());
     EXPECT_EQ(MonitorMute(), "Mute: no\n");
-    bool hasIcon = false;
-    for (const auto& [width, height] : x.IconSizes(window)) {
-        hasIcon = hasIcon || (width == 64 && height == 64);
-    }
-    EXPECT_TRUE(hasIcon) << "no 64 × 64 icon in _NET_WM_ICON";
+    EXPECT_GE(std::ranges::count(x.IconSizes(window), std::pair{64, 64}), 1)
+        << "no 64 × 64 icon in _NET_WM_ICON";
 
     const std::string played = "4 xxxx (xxxx xxxx xxxx xxxx)0  ";
     ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "a", "a"}));

@@ -10,11 +10,11 @@
 #include "fakes/TempFolder.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QTest>
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -53,9 +53,6 @@ TEST(JournalWindow, TwoStretchesPlayedShowInTheTableOfTheWindowOpenedFromTheMenu
     form.Session->PressKey(Space, 1);
     ticks.now += 7400;
     form.Session->PressKey(Space, 1);
-    form.Session->PressKey(Space, 1); // too short to be kept
-    ticks.now += 3000;
-    form.Session->PressKey(Space, 1);
 
     QAction* entry = MenuEntry(form.Commands().Menu(), "Tools", "Practice journal");
     ASSERT_NE(entry, nullptr);
@@ -74,12 +71,9 @@ TEST(JournalWindow, TwoStretchesPlayedShowInTheTableOfTheWindowOpenedFromTheMenu
     const auto cell = [window](int row, int column) {
         return window->tbLatest.item(row, column)->text().toStdString();
     };
-    EXPECT_EQ(cell(0, 1), "0:07");
-    EXPECT_EQ(cell(0, 2), "8 x'x'x'x'  ");
-    EXPECT_EQ(cell(0, 3), "preset Z");
-    EXPECT_EQ(cell(0, 4), "120 → 120");
-    EXPECT_EQ(cell(1, 1), "0:06");
-    EXPECT_EQ(cell(1, 3), "default");
+    EXPECT_EQ((std::vector{cell(0, 1), cell(0, 2), cell(0, 3), cell(0, 4), cell(1, 1), cell(1, 3)}),
+              (std::vector<std::string>{"0:07", "8 x'x'x'x'  ", "preset Z", "120 → 120", "0:06",
+                                        "default"}));
     EXPECT_EQ(window->cbRhythm.count(), 2);
 
     QTest::keyClick(window, Qt::Key_Escape);

@@ -65,8 +65,7 @@ TEST_F(Recorder, ARunningStretchIsCheckpointedUnderOneNumberAndEndsWithTheProgra
     ticks.now += 3000;
     recorder.ProgramEnded();
     ASSERT_EQ(sink.kept.size(), 3u);
-    EXPECT_EQ(sink.kept[2].Seconds, 22);
-    EXPECT_TRUE(sink.kept[2].Accelerando);
+    EXPECT_EQ(std::pair(sink.kept[2].Seconds, sink.kept[2].Accelerando), std::pair(22, true));
     for (const JournalEntry& entry : sink.kept) {
         EXPECT_EQ(entry.Stretch, sink.kept[0].Stretch);
     }

@@ -36,10 +36,9 @@ TEST_F(MixerTest, MuteIsOnExactlyWhenTheControlHoldsOne) {
     v.MikrofonMute(true);
     v.WaveMute(false);
     v.LineMute(true); // absent: its empty description must not reach control 0
-    EXPECT_EQ(card.Value(Line::Microphone, Type::Mute), 1);
-    EXPECT_EQ(card.Value(Line::Wave, Type::Mute), 0);
-    EXPECT_EQ(card.Value(Line::Master, Type::Volume), 40000);
-    EXPECT_EQ(v.LineLevel(), 0);
+    EXPECT_EQ((Levels{card.Value(Line::Microphone, Type::Mute), card.Value(Line::Wave, Type::Mute),
+                      card.Value(Line::Master, Type::Volume), v.LineLevel()}),
+              (Levels{1, 0, 40000, 0}));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

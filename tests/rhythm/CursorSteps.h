@@ -32,9 +32,3 @@ inline std::string Play(CTrackList& track, int count) {
     }
     return steps;
 }
-
-inline CTrackList Accepted(const std::string& text) {
-    CTrackList track;
-    track.Rhithm(text);
-    return track;
-}
