@@ -133,9 +133,9 @@ TEST_F(ProgramEndToEnd, SpacePlaysAndStopsAndTheCloseBoxEndsTheRunMutedWithTheTi
 }
 
 // A double tap of A stores the rhythm in slot A; a click on the notice that says so undoes the
-// store, and the settings file's slot is as it was. A slot that was empty is empty again after
-// the menu's undo entry. The microphone, muted when the program started, is unmuted while it
-// runs and muted again when it ends; the window has its icon.
+// store, and the settings file's slot is as it was (the menu's undo entry is the window's test).
+// The microphone, muted when the program started, is unmuted while it runs and muted again when it
+// ends; the window has its icon.
 TEST_F(ProgramEndToEnd, ADoubleTapOfAThenUndoLeavesTheSettingsFilesSlotAsItWas) {
     ASSERT_TRUE(ChildProcess::Output({"pactl", "set-source-mute", Monitor, "1"}));
     fs::create_directories(home / "config/Pulsara");
@@ -154,16 +154,6 @@ TEST_F(ProgramEndToEnd, ADoubleTapOfAThenUndoLeavesTheSettingsFilesSlotAsItWas) 
     ASSERT_TRUE(x.Xdotool({"mousemove", "--window", window, "134", "93", "click", "1"}));
     EXPECT_TRUE(Eventually([&] { return Setting("Rhithm", "sav65") == "12 xxx xxx xxx xxx"; }))
         << home.Bytes("config/Pulsara/Pulsara.conf");
-
-    ASSERT_TRUE(x.Xdotool({"windowfocus", "--sync", window, "key", "s", "s"}));
-    ASSERT_TRUE(Eventually([&] { return Setting("Rhithm", "sav83") == played; }));
-    // The menu's first entry is the undo.
-    ASSERT_TRUE(x.Xdotool({"mousemove", "--window", window, "30", "150", "click", "3"}));
-    std::this_thread::sleep_for(500ms);
-    ASSERT_TRUE(x.Xdotool({"key", "Down", "Return"}));
-    EXPECT_TRUE(Eventually([&] { return !Setting("Rhithm", "sav83"); }))
-        << home.Bytes("config/Pulsara/Pulsara.conf");
-    EXPECT_EQ(Setting("Rhithm", "sav65"), "12 xxx xxx xxx xxx");
 
     ASSERT_TRUE(x.ClickCloseBox(window));
     ASSERT_TRUE(program->Ended(15s)) << "the close box did not end the program";

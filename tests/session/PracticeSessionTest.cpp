@@ -59,8 +59,6 @@ TEST_F(PracticeSessionTest, StartsWithTheStartValuesAndEndsWithTheMicrophoneAsFo
         mixer.calls.clear();
         settings.log = &mixer.calls;
         session->End();
-        session.reset();
-        settings.log = nullptr;
         const std::string muteId = std::to_string(
             mixer.Find(MixerLineType::Microphone, MixerControlType::Mute)->description.controlId);
         EXPECT_EQ(mixer.calls,
