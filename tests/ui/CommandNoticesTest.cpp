@@ -36,9 +36,6 @@ protected:
                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&form->lbNotice, &click);
     }
-    std::optional<std::string> Stored(const char* section, const char* key) {
-        return settings.Stored(section, key);
-    }
 };
 
 // The commands whose effect no label shows, one of each family, tell it in the window for two
@@ -102,15 +99,15 @@ TEST_F(CommandNoticesTest, UndoByTheNoticeOrTheMenuPutsTheSettingsBack) {
     form->show();
     Key('A');
     Key('A');
-    EXPECT_EQ(Stored("Rhithm", "sav65"), "4 xxxx (xxxx xxxx xxxx xxxx)0  ");
+    EXPECT_EQ(settings.Stored("Rhithm", "sav65"), "4 xxxx (xxxx xxxx xxxx xxxx)0  ");
     ClickNotice();
-    EXPECT_EQ(Stored("Rhithm", "sav65"), "12 xxx xxx xxx xxx");
+    EXPECT_EQ(settings.Stored("Rhithm", "sav65"), "12 xxx xxx xxx xxx");
     EXPECT_EQ(form->lbNotice.Text(), "Undone: slot A stored");
     EXPECT_FALSE(form->lbNotice.Undoable());
     EXPECT_EQ(MenuEntry(QStringLiteral("Undo: slot A stored")), nullptr);
     // A click on a notice that cannot undo is the window's.
     ClickNotice();
-    EXPECT_EQ(Stored("Rhithm", "sav65"), "12 xxx xxx xxx xxx");
+    EXPECT_EQ(settings.Stored("Rhithm", "sav65"), "12 xxx xxx xxx xxx");
 
     ticks.now += 1000;
     Key('B');
@@ -120,7 +117,7 @@ TEST_F(CommandNoticesTest, UndoByTheNoticeOrTheMenuPutsTheSettingsBack) {
     ASSERT_NE(undo, nullptr);
     EXPECT_EQ(form->Commands().Menu().actions().front(), undo) << "at the top of the menu";
     undo->trigger();
-    EXPECT_EQ(Stored("Mixer", "mixB_main"), std::nullopt);
+    EXPECT_EQ(settings.Stored("Mixer", "mixB_main"), std::nullopt);
     EXPECT_EQ(MenuEntry(QStringLiteral("Undo: mixer preset B stored")), nullptr);
     EXPECT_EQ(form->lbNotice.Text(), "Undone: mixer preset B stored");
 }
