@@ -80,6 +80,7 @@ TEST_F(PracticeSessionTest, QuickRepeatsOfOneKeyChainUntilAnotherKeyOrAPauseOf80
     ticks.now += 1;
     Key('Q');
     EXPECT_EQ(Bpm(), 20);
+    Key('W', 800);
     Key('W');
     Key('W');
     EXPECT_EQ(Bpm(), 35);
