@@ -83,6 +83,8 @@ TEST(NotebookTextTest, AnEditKeepsEveryByteItDidNotTouch) {
         EXPECT_EQ(notes.ContentWith(edited), written);
         EXPECT_EQ(NotebookText(written).Shown(), edited) << "what was typed comes back";
     }
+    // Half a character typed without its other half is written as a replacement character.
+    EXPECT_EQ(NotebookText("\"x\"\r\n").ContentWith(u"x\xD83Dy"), "\"x\xEF\xBF\xBDy\"\r\n");
 }
 
 } // namespace
