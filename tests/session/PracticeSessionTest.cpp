@@ -59,11 +59,9 @@ TEST_F(PracticeSessionTest, StartsWithTheStartValuesAndEndsWithTheMicrophoneAsFo
         mixer.calls.clear();
         settings.log = &mixer.calls;
         session->End();
-        const std::string muteId = std::to_string(
-            mixer.Find(MixerLineType::Microphone, MixerControlType::Mute)->description.controlId);
-        EXPECT_EQ(mixer.calls,
-                  (std::vector<std::string>{"Set " + muteId + " " + std::to_string(atStart),
-                                            "Write Time/TotalTime=7", "Close"}));
+        // The mute is the fixture's fourth control, number 3.
+        EXPECT_EQ(mixer.calls, (std::vector<std::string>{"Set 3 " + std::to_string(atStart),
+                                                         "Write Time/TotalTime=7", "Close"}));
     }
     // Nothing runs after the end.
     Create(services);
